@@ -1,0 +1,55 @@
+// qmgdist: builds and checks distributions for SETUP.EXE.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "qmgdist/script_stamp.h"
+
+namespace {
+
+const char Usage[] =
+    "usage: qmgdist COMMAND ARGUMENTS\n"
+    "\n"
+    "Builds and checks distributions for the Quillmarsh Games installer.\n"
+    "\n"
+    "commands:\n"
+    "  stamp SCRIPT    write the header checksum into bytes 1 to 8 of a control\n"
+    "                  script (SETUP.CTL). The first line must hold at least 9\n"
+    "                  characters, for example \"#00000000 setup script\".\n"
+    "  verify SCRIPT   exit 0 when the header checksum matches the script, 1 when\n"
+    "                  it does not (SETUP.EXE then offers no product).\n"
+    "  --help          show this text\n"
+    "\n"
+    "Exit status: 0 success, 1 checksum mismatch, 2 usage or file error.\n";
+
+int RunScriptVerb(StampStatus (*verb)(const char *, std::string &), const char *path) {
+  std::string report;
+  StampStatus status = verb(path, report);
+  fprintf(status == StampStatus::Ok ? stdout : stderr, "%s\n", report.c_str());
+  switch (status) {
+  case StampStatus::Ok:
+    return 0;
+  case StampStatus::Mismatch:
+    return 1;
+  case StampStatus::Unusable:
+    break;
+  }
+  return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  if (argc == 2 && (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h") || !strcmp(argv[1], "help"))) {
+    fputs(Usage, stdout);
+    return 0;
+  }
+  if (argc == 3 && !strcmp(argv[1], "stamp"))
+    return RunScriptVerb(StampScript, argv[2]);
+  if (argc == 3 && !strcmp(argv[1], "verify"))
+    return RunScriptVerb(VerifyScript, argv[2]);
+  if (argc >= 2)
+    fprintf(stderr, "qmgdist: unknown command or wrong arguments: %s\n\n", argv[1]);
+  fputs(Usage, stderr);
+  return 2;
+}

@@ -1,0 +1,89 @@
+#include "qmgdist/script_stamp.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "script/script_checksum.h"
+
+namespace {
+
+bool ReadWholeFile(const char *path, std::vector<unsigned char> &bytes, std::string &report) {
+  FILE *file = fopen(path, "rb");
+  if (!file) {
+    report = std::string(path) + ": cannot open: " + strerror(errno);
+    return false;
+  }
+  unsigned char chunk[8192];
+  size_t got;
+  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+    bytes.insert(bytes.end(), chunk, chunk + got);
+  bool failed = ferror(file);
+  fclose(file);
+  if (failed) {
+    report = std::string(path) + ": cannot read the file";
+    return false;
+  }
+  return true;
+}
+
+// The header needs byte 0 and the eight digit places on the first line;
+// stamping a shorter first line would overwrite the script's own text.
+bool HasHeaderRoom(const std::vector<unsigned char> &bytes, const char *path, std::string &report) {
+  bool room = bytes.size() >= ChecksumCoversFrom;
+  for (size_t i = 0; room && i < ChecksumCoversFrom; i++)
+    room = bytes[i] != '\r' && bytes[i] != '\n';
+  if (!room)
+    report = std::string(path) +
+             ": the first line must hold at least 9 characters (a free first character "
+             "and 8 checksum digits); begin the script with a line such as "
+             "\"#00000000 setup script\"";
+  return room;
+}
+
+std::string Digits(uint32_t sum) {
+  char digits[ChecksumDigitCount];
+  FormatChecksumDigits(sum, digits);
+  return std::string(digits, ChecksumDigitCount);
+}
+
+} // namespace
+
+StampStatus StampScript(const char *path, std::string &report) {
+  std::vector<unsigned char> bytes;
+  if (!ReadWholeFile(path, bytes, report) || !HasHeaderRoom(bytes, path, report))
+    return StampStatus::Unusable;
+  std::string digits = Digits(ScriptChecksum(bytes.data(), bytes.size()));
+  FILE *file = fopen(path, "r+b");
+  bool written = file && fseek(file, ChecksumDigitsAt, SEEK_SET) == 0 &&
+                 fwrite(digits.data(), 1, ChecksumDigitCount, file) == ChecksumDigitCount;
+  if (file && fclose(file) != 0)
+    written = false;
+  if (!written) {
+    report = std::string(path) + ": cannot write the checksum: " + strerror(errno);
+    return StampStatus::Unusable;
+  }
+  report = std::string(path) + ": checksum " + digits + " written";
+  return StampStatus::Ok;
+}
+
+StampStatus VerifyScript(const char *path, std::string &report) {
+  std::vector<unsigned char> bytes;
+  if (!ReadWholeFile(path, bytes, report))
+    return StampStatus::Unusable;
+  // Judged exactly as SETUP.EXE judges it.
+  if (bytes.size() < ChecksumCoversFrom) {
+    report = std::string(path) + ": too short to hold a header (9 bytes); SETUP.EXE would offer no product";
+    return StampStatus::Mismatch;
+  }
+  std::string digits = Digits(ScriptChecksum(bytes.data(), bytes.size()));
+  if (!ScriptHeaderMatches(bytes.data(), bytes.size())) {
+    std::string stored(reinterpret_cast<const char *>(bytes.data()) + ChecksumDigitsAt, ChecksumDigitCount);
+    report = std::string(path) + ": the header holds \"" + stored + "\" but the checksum is " + digits +
+             "; SETUP.EXE would offer no product. Run: qmgdist stamp " + path;
+    return StampStatus::Mismatch;
+  }
+  report = std::string(path) + ": checksum " + digits + " matches";
+  return StampStatus::Ok;
+}

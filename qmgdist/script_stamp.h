@@ -1,0 +1,15 @@
+// Writing and checking the header checksum of a control script file.
+#pragma once
+
+#include <string>
+
+enum class StampStatus { Ok, Mismatch, Unusable };
+
+// Writes the checksum of bytes 9 onwards into bytes 1 to 8 of the file. The
+// first line must hold at least those 9 bytes, or nothing is written.
+// `report` receives one sentence about what happened.
+StampStatus StampScript(const char *path, std::string &report);
+
+// Ok when bytes 1 to 8 hold the checksum, Mismatch when they do not (or the
+// file is shorter than 9 bytes), Unusable when the file cannot be read.
+StampStatus VerifyScript(const char *path, std::string &report);

@@ -1,0 +1,3 @@
+L01 =Broken
+Z =P.QPK
+L0

@@ -1,0 +1,4 @@
+# remark only
+
+
+  	#L01=A
