@@ -1,0 +1,42 @@
+#00000000 Quillmarsh Games sample distribution (stamped by qmgdist at build time)
+#
+# Three products are offered: Reed Runner, Lily Links and Heron Hop.
+# Bog Blocks is not offered because its package is not in the distribution,
+# and the Marsh Mosaic demo lies in an S section, which is never offered.
+
+L01=Reed Runner
+V=1.0
+K=REEDRUN.SAV
+F=REEDRUN
+C=README.TXT=README.TXT
+Z=REEDRUN.QPK
+M=REEDRUN.EXE=Reed Runner
+
+L02=Lily Links
+V=2.1
+K=LILYLINK.SAV
+K=LILYLINK.CFG
+F=LILYLINK
+Z=LILYLINK.QPK
+I=LILYLINK.CFG
+{
+C=README.TXT=LILYLINK.TXT
+}
+E C=LILYLINK.CFG=LILYLINK.CFG
+M=LILYLINK.EXE=Lily Links
+
+L03=Heron Hop
+V=1.2
+F=HERONHOP
+Z=HERONHOP.QPK
+M=HERONHOP.EXE=Heron Hop
+
+L04=Bog Blocks
+V=0.9
+F=BOGBLOCK
+Z=BOGBLOCK.QPK
+
+S05=Marsh Mosaic demo
+V=0.1
+F=MOSAIC
+Z=MOSAIC.QPK
