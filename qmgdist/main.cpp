@@ -3,11 +3,12 @@
 #include <cstring>
 #include <string>
 
+#include "qmgdist/package_verbs.h"
 #include "qmgdist/script_stamp.h"
 
 namespace {
 
-const char Usage[] =
+const char UsageHead[] =
     "usage: qmgdist COMMAND ARGUMENTS\n"
     "\n"
     "Builds and checks distributions for the Quillmarsh Games installer.\n"
@@ -17,10 +18,25 @@ const char Usage[] =
     "                  script (SETUP.CTL). The first line must hold at least 9\n"
     "                  characters, for example \"#00000000 setup script\".\n"
     "  verify SCRIPT   exit 0 when the header checksum matches the script, 1 when\n"
-    "                  it does not (SETUP.EXE then offers no product).\n"
+    "                  it does not (SETUP.EXE then offers no product).\n";
+
+const char UsageTail[] =
     "  --help          show this text\n"
     "\n"
-    "Exit status: 0 success, 1 checksum mismatch, 2 usage or file error.\n";
+    "KEY is the key table the package is scrambled with: \"shared\" (MUSIC.QPK,\n"
+    "COMMONUI.QPK), a product code such as 01 (that product's Z= packages; codes\n"
+    "start with 0 or 1), or \"zero\" (no scrambling: a plain ZIP archive).\n"
+    "\n"
+    "Exit status: 0 success, 1 checksum mismatch or extraction problem, 2 usage\n"
+    "or file error.\n";
+
+void PrintUsage(FILE *to) {
+  fputs(UsageHead, to);
+  fputs(PackHelp, to);
+  fputs(ListHelp, to);
+  fputs(ExtractHelp, to);
+  fputs(UsageTail, to);
+}
 
 int RunScriptVerb(StampStatus (*verb)(const char *, std::string &), const char *path) {
   std::string report;
@@ -41,15 +57,21 @@ int RunScriptVerb(StampStatus (*verb)(const char *, std::string &), const char *
 
 int main(int argc, char **argv) {
   if (argc == 2 && (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h") || !strcmp(argv[1], "help"))) {
-    fputs(Usage, stdout);
+    PrintUsage(stdout);
     return 0;
   }
   if (argc == 3 && !strcmp(argv[1], "stamp"))
     return RunScriptVerb(StampScript, argv[2]);
   if (argc == 3 && !strcmp(argv[1], "verify"))
     return RunScriptVerb(VerifyScript, argv[2]);
+  if (argc >= 2 && !strcmp(argv[1], "pack"))
+    return RunPack(argc - 2, argv + 2);
+  if (argc >= 2 && !strcmp(argv[1], "list"))
+    return RunList(argc - 2, argv + 2);
+  if (argc >= 2 && !strcmp(argv[1], "extract"))
+    return RunExtract(argc - 2, argv + 2);
   if (argc >= 2)
     fprintf(stderr, "qmgdist: unknown command or wrong arguments: %s\n\n", argv[1]);
-  fputs(Usage, stderr);
+  PrintUsage(stderr);
   return 2;
 }

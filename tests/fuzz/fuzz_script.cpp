@@ -10,7 +10,7 @@
 #include "script/product_scan.h"
 #include "script/script_checksum.h"
 #include "script/script_reader.h"
-#include "tests/native/user_interface_recorder.h"
+#include "tests/support/user_interface_recorder.h"
 
 namespace {
 

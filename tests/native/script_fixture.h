@@ -8,7 +8,7 @@
 
 #include "app/setup_state.h"
 #include "script/script_reader.h"
-#include "tests/native/user_interface_recorder.h"
+#include "tests/support/user_interface_recorder.h"
 
 class ScriptFixture {
 public:

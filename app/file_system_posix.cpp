@@ -1,0 +1,97 @@
+// POSIX file operations for the native build. Windows-only notions become
+// what a Linux file system can show: read-only is the owner's write bit,
+// hidden and system have no equivalent, and every volume takes long names.
+#include "app/file_system.h"
+
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <ctime>
+
+const char PathSeparator = '/';
+
+PathKind QueryPathKind(const char *path) {
+  struct stat info;
+  if (stat(path, &info) != 0)
+    return PathKind::Missing;
+  return S_ISDIR(info.st_mode) ? PathKind::Folder : PathKind::File;
+}
+
+bool MakeFolder(const char *path) { return mkdir(path, 0777) == 0; }
+
+void NotifyFolderMade(const char *) {}
+
+FILE *CreateOutputFile(const char *path) { return fopen(path, "wb"); }
+
+FILE *CreateOutputFileUtf8(const char *utf8Path) { return fopen(utf8Path, "wb"); }
+
+bool RemoveFileForReplacement(const char *path, bool) {
+  struct stat info;
+  if (lstat(path, &info) != 0)
+    return true;
+  if (access(path, W_OK) != 0)
+    chmod(path, 0600);
+  return unlink(path) == 0;
+}
+
+void CopyFileReplacing(const char *source, const char *destination) {
+  FILE *in = fopen(source, "rb");
+  if (in) {
+    FILE *out = fopen(destination, "wb");
+    if (out) {
+      char chunk[65536];
+      size_t got;
+      while ((got = fread(chunk, 1, sizeof chunk, in)) > 0 && fwrite(chunk, 1, got, out) == got) {
+      }
+      fclose(out);
+    }
+    fclose(in);
+  }
+  chmod(destination, 0600);
+}
+
+void DeleteFileQuietly(const char *path) { unlink(path); }
+
+bool AnsiToUtf8(const char *ansi, char *utf8, size_t capacity) {
+  size_t length = strlen(ansi);
+  if (length >= capacity)
+    return false;
+  memcpy(utf8, ansi, length + 1);
+  return true;
+}
+
+void RestoreTimeAndAttributes(const char *path, bool, uint16_t dosDate, uint16_t dosTime,
+                              bool setAttributes, uint8_t attributes) {
+  struct tm local = {};
+  local.tm_year = ((dosDate >> 9) & 0x7F) + 80;
+  local.tm_mon = ((dosDate >> 5) & 0x0F) - 1;
+  local.tm_mday = dosDate & 0x1F;
+  local.tm_hour = (dosTime >> 11) & 0x1F;
+  local.tm_min = (dosTime >> 5) & 0x3F;
+  local.tm_sec = (dosTime & 0x1F) * 2;
+  local.tm_isdst = -1;
+  bool valid = local.tm_mon >= 0 && local.tm_mon < 12 && local.tm_mday >= 1 && local.tm_hour < 24 &&
+               local.tm_min < 60 && local.tm_sec < 60;
+  time_t when = valid ? mktime(&local) : static_cast<time_t>(-1);
+  if (when != static_cast<time_t>(-1)) {
+    struct timeval times[2] = {{when, 0}, {when, 0}};
+    utimes(path, times);
+  }
+  if (setAttributes && (attributes & 0x01))
+    chmod(path, 0444);
+}
+
+void SetFolderAttributes(const char *, uint8_t) {}
+
+unsigned VolumeMaxComponentLength(const char *) { return 255; }
+
+void ConvertOemToAnsi(char *) {}
+
+bool SeekFile(FILE *file, uint64_t offset) { return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0; }
+
+int64_t FileSizeOf(FILE *file) {
+  struct stat info;
+  return fstat(fileno(file), &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
+}

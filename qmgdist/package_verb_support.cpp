@@ -1,0 +1,105 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "qmgdist/package_verbs.h"
+
+int UsageError(const char *verb, const std::string &report, const char *help) {
+  fprintf(stderr, "qmgdist %s: %s\n\n%s", verb, report.c_str(), help);
+  return 2;
+}
+
+bool ParseKeyedArguments(int argc, char **argv, size_t operandCount, KeyedArguments &arguments,
+                         std::string &report) {
+  const char *keyText = nullptr;
+  arguments.operands.clear();
+  for (int i = 0; i < argc; i++) {
+    const char *text = nullptr;
+    if (!strcmp(argv[i], "--key")) {
+      if (i + 1 == argc) {
+        report = "--key needs a value: shared, zero or a product code such as 01";
+        return false;
+      }
+      text = argv[++i];
+    } else if (!strncmp(argv[i], "--key=", 6)) {
+      text = argv[i] + 6;
+    } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
+      report = std::string("unknown option ") + argv[i];
+      return false;
+    } else {
+      arguments.operands.push_back(argv[i]);
+      continue;
+    }
+    if (keyText) {
+      report = "--key is given twice";
+      return false;
+    }
+    keyText = text;
+  }
+  if (!keyText) {
+    report = "--key is required: shared, zero or a product code such as 01";
+    return false;
+  }
+  if (arguments.operands.size() != operandCount) {
+    report = "expected " + std::to_string(operandCount) + " arguments besides --key, got " +
+             std::to_string(arguments.operands.size());
+    return false;
+  }
+  return ParsePackageKey(keyText, arguments.key, report);
+}
+
+namespace {
+
+struct FileCloser {
+  void operator()(FILE *file) const { fclose(file); }
+};
+using FileHandle = std::unique_ptr<FILE, FileCloser>;
+
+std::string Failure(const char *path, const char *what) {
+  return std::string(path) + ": " + what + ": " + strerror(errno);
+}
+
+} // namespace
+
+bool CopyScrambled(const char *fromPath, const char *toPath, const uint8_t key[KeyTableBytes],
+                   std::string &report) {
+  FileHandle from(fopen(fromPath, "rb"));
+  if (!from) {
+    report = Failure(fromPath, "cannot open");
+    return false;
+  }
+  FileHandle to(fopen(toPath, "wb"));
+  if (!to) {
+    report = Failure(toPath, "cannot create");
+    return false;
+  }
+  std::unique_ptr<uint8_t[]> piece(new uint8_t[64 * 1024]);
+  uint64_t offset = 0;
+  bool ok = true;
+  for (;;) {
+    size_t got = fread(piece.get(), 1, 64 * 1024, from.get());
+    if (got == 0) {
+      if (ferror(from.get())) {
+        report = Failure(fromPath, "cannot read");
+        ok = false;
+      }
+      break;
+    }
+    ScrambleAt(piece.get(), got, offset, key);
+    offset += got;
+    if (fwrite(piece.get(), 1, got, to.get()) != got) {
+      report = Failure(toPath, "cannot write");
+      ok = false;
+      break;
+    }
+  }
+  // fclose flushes the last piece: a full disk may show only here.
+  if (fclose(to.release()) != 0 && ok) {
+    report = Failure(toPath, "cannot write");
+    ok = false;
+  }
+  if (!ok)
+    remove(toPath);
+  return ok;
+}

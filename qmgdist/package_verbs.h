@@ -1,0 +1,39 @@
+// The package verbs of qmgdist. Each takes the arguments that follow its
+// name, prints what it did (errors to stderr, each one sentence naming the
+// file) and returns the exit status: 0 success, 2 usage or file error;
+// extract returns 1 when the unpacking reported a problem.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "qmgdist/package_key.h"
+
+int RunPack(int argc, char **argv);
+int RunList(int argc, char **argv);
+int RunExtract(int argc, char **argv);
+
+// The lines of the usage text that describe each verb. Builds without a
+// verb say so in its lines.
+extern const char PackHelp[];
+extern const char ListHelp[];
+extern const char ExtractHelp[];
+
+// Prints a usage error of `verb` and its help lines; returns 2.
+int UsageError(const char *verb, const std::string &report, const char *help);
+
+// The arguments of a package verb: "--key K" (or "--key=K") anywhere, and
+// exactly `operandCount` other arguments. False, with one sentence in
+// `report`, for anything else.
+struct KeyedArguments {
+  PackageKey key;
+  std::vector<const char *> operands;
+};
+bool ParseKeyedArguments(int argc, char **argv, size_t operandCount, KeyedArguments &arguments,
+                         std::string &report);
+
+// Copies a file through ScrambleAt in 64 KB pieces: scrambles a ZIP archive
+// into a package, or descrambles a package back into a ZIP archive. A
+// partial output is removed when the copy fails.
+bool CopyScrambled(const char *fromPath, const char *toPath, const uint8_t key[KeyTableBytes],
+                   std::string &report);

@@ -1,0 +1,40 @@
+#include "script/folder_chain.h"
+
+#include <cstring>
+
+#include "app/file_system.h"
+
+namespace {
+std::vector<std::string> Pending;
+}
+
+bool FolderExists(char *path) {
+  size_t length = strlen(path);
+  if (length > 0 && path[length - 1] == PathSeparator && !(length >= 2 && path[length - 2] == ':'))
+    path[length - 1] = '\0';
+  return path[0] != '\0' && QueryPathKind(path) == PathKind::Folder;
+}
+
+bool CreateFolderChain(char *path) {
+  if (!FolderExists(path)) {
+    if (!MakeFolder(path)) {
+      std::string parent = path;
+      size_t cut = parent.rfind(PathSeparator);
+      if (cut == std::string::npos || cut == 0)
+        return false;
+      parent.resize(cut);
+      if (!CreateFolderChain(&parent[0]) || !MakeFolder(path))
+        return false;
+    }
+    NotifyFolderMade(path);
+  }
+  Pending.emplace_back(path);
+  return true;
+}
+
+const std::vector<std::string> &PendingFolders() { return Pending; }
+
+void TruncatePendingFolders(size_t length) {
+  if (length < Pending.size())
+    Pending.resize(length);
+}

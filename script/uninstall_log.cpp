@@ -1,0 +1,58 @@
+#include "script/uninstall_log.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/file_system.h"
+
+namespace {
+FILE *UninstallLog;
+}
+
+bool OpenUninstallLog(const char *path) {
+  CloseUninstallLog();
+  UninstallLog = CreateOutputFile(path);
+  return UninstallLog != nullptr;
+}
+
+void CloseUninstallLog() {
+  if (UninstallLog)
+    fclose(UninstallLog);
+  UninstallLog = nullptr;
+}
+
+bool UninstallLogOpen() { return UninstallLog != nullptr; }
+
+void WriteLogRecord(char kind, const char *text) {
+  if (!UninstallLog)
+    return;
+  std::string record(1, kind);
+  record += text;
+  fwrite(record.c_str(), 1, record.size() + 1, UninstallLog);
+  fflush(UninstallLog);
+}
+
+bool WalkLogBackwards(const unsigned char *log, size_t size,
+                      bool (*act)(char kind, const char *text, void *context), void *context) {
+  if (size <= 1)
+    return true;
+  if (log[size - 1] != '\0')
+    return false;
+  size_t p = size - 1; // on the NUL that ends the newest record
+  for (;;) {
+    while (p > 0 && log[p - 1] != '\0')
+      p--;
+    if (p == 0)
+      return true; // the first record, the title, is never acted on
+    char kind = static_cast<char>(toupper(log[p]));
+    if (kind != 'F' && kind != 'D' && kind != 'K')
+      return false;
+    if (!act(kind, reinterpret_cast<const char *>(log + p + 1), context))
+      return true;
+    p--; // onto the NUL that ends the previous record
+    if (p == 0)
+      return true;
+  }
+}

@@ -1,0 +1,30 @@
+// The uninstall log unsetup.ctl: a sequence of records, each a kind letter,
+// its text and a NUL, with no header and no line breaks.
+//   A title      first and only once; never acted on
+//   F folder     remove the folder if it is empty
+//   D file       delete the file
+//   K subkey     delete that subkey of the Uninstall key
+// This is the one place that writes records and the one place that walks them.
+#pragma once
+
+#include <cstddef>
+
+// Creates the log anew at `path` (replacing an older one). False when it
+// cannot be created.
+bool OpenUninstallLog(const char *path);
+void CloseUninstallLog();
+bool UninstallLogOpen();
+
+// Appends one record while the log is open; does nothing otherwise. The
+// record is written whole, however long its text, and reaches the file at
+// once, so a log cut short by a failure still ends in a complete record.
+void WriteLogRecord(char kind, const char *text);
+
+// Walks a log read whole into memory from its newest record back to (not
+// including) the first, calling `act` with the upper-cased kind and the text
+// of each. A record of another kind than F, D or K (an empty record, an "A"
+// other than the first) makes the log invalid: the walk stops there.
+// Returns false for an invalid log, also for one whose last byte is not NUL.
+// `act` returns false to stop the walk early.
+bool WalkLogBackwards(const unsigned char *log, size_t size,
+                      bool (*act)(char kind, const char *text, void *context), void *context);

@@ -1,0 +1,284 @@
+// The package verbs of qmgdist, run as the command the game maker runs:
+// pack, list and extract (which unpacks with the installer's own code).
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <utime.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+using Paths = std::vector<std::string>;
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+std::string Quote(const std::string &text) {
+  std::string quoted = "'";
+  for (char c : text)
+    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+bool EndsWith(const std::string &text, const std::string &end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The last line of an output, without its line break.
+std::string LastLine(const std::string &text) {
+  size_t end = text.size() && text.back() == '\n' ? text.size() - 1 : text.size();
+  size_t start = text.rfind('\n', end ? end - 1 : 0);
+  start = start == std::string::npos || start >= end ? 0 : start + 1;
+  return text.substr(start, end - start);
+}
+
+// 2001-02-03 04:05:06 local time: a winter date, so no summer-time doubt,
+// and an even second, which DOS times can hold.
+time_t FixedTime() {
+  struct tm local = {};
+  local.tm_year = 101;
+  local.tm_mon = 1;
+  local.tm_mday = 3;
+  local.tm_hour = 4;
+  local.tm_min = 5;
+  local.tm_sec = 6;
+  local.tm_isdst = -1;
+  return mktime(&local);
+}
+
+class QmgdistPackage : public testing::Test {
+protected:
+  void SetUp() override { ASSERT_FALSE(scratch_.path().empty()); }
+
+  Outcome Run(const std::vector<std::string> &arguments) {
+    std::string command = QMGDIST_PATH;
+    for (const std::string &a : arguments)
+      command += " " + Quote(a);
+    std::string errPath = scratch_ / "stderr.txt";
+    command += " 2>" + Quote(errPath);
+    Outcome outcome;
+    FILE *pipe = popen(command.c_str(), "r");
+    char piece[4096];
+    size_t got;
+    while ((got = fread(piece, 1, sizeof piece, pipe)) > 0)
+      outcome.out.append(piece, got);
+    int status = pclose(pipe);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.err = ScratchFolder::Read(errPath);
+    remove(errPath.c_str());
+    return outcome;
+  }
+
+  // A tree with what packages hold in practice and what trips packers up:
+  // nested and empty folders, an empty file, a read-only file, spaces and
+  // non-ASCII letters in names, and a file larger than a 64 KB piece that
+  // mixes text-like and random bytes.
+  std::string MakeTree() {
+    std::string root = scratch_ / "tree";
+    for (const char *folder : {"", "/a b", "/a b/deep", "/a b/deep/er", "/empty folder", "/levels"})
+      mkdir((root + folder).c_str(), 0777);
+    std::mt19937 random(1234);
+    std::string mixed;
+    for (int i = 0; i < 3000; i++)
+      mixed += "level " + std::to_string(i) + " tiles\n";
+    while (mixed.size() < 150000)
+      mixed += static_cast<char>(random());
+    std::map<std::string, std::string> files = {
+        {"readme.txt", "Reed Runner\r\n"},
+        {"a b/c d.txt", "spaces"},
+        {"a b/deep/er/mixed.bin", mixed},
+        {"empty file.txt", ""},
+        {"levels/caf\xC3\xA9.txt", "UTF-8 name"},
+        {"levels/read only.dat", "do not touch"},
+    };
+    for (const auto &file : files)
+      ScratchFolder::Write(root + "/" + file.first, file.second);
+    chmod((root + "/levels/read only.dat").c_str(), 0444);
+    struct utimbuf times = {FixedTime(), FixedTime()};
+    for (const std::string &path : ScratchFolder::Tree(root))
+      utime((root + "/" + path).c_str(), &times);
+    return root;
+  }
+
+  // Two trees agree in names, kinds, contents, the write permission and
+  // the modification times of files.
+  static void ExpectSameTree(const std::string &expected, const std::string &actual) {
+    Paths paths = ScratchFolder::Tree(expected);
+    ASSERT_EQ(ScratchFolder::Tree(actual), paths);
+    for (const std::string &path : paths) {
+      SCOPED_TRACE(path);
+      struct stat want, got;
+      ASSERT_EQ(stat((expected + "/" + path).c_str(), &want), 0);
+      ASSERT_EQ(stat((actual + "/" + path).c_str(), &got), 0);
+      if (S_ISDIR(want.st_mode))
+        continue;
+      EXPECT_EQ(ScratchFolder::Read(actual + "/" + path), ScratchFolder::Read(expected + "/" + path));
+      EXPECT_EQ(got.st_mode & S_IWUSR, want.st_mode & S_IWUSR);
+      EXPECT_EQ(got.st_mtime, want.st_mtime);
+    }
+  }
+
+  ScratchFolder scratch_;
+};
+
+TEST_F(QmgdistPackage, PackThenExtractRestoresTheTreeUnderEveryKindOfKey) {
+  std::string tree = MakeTree();
+  for (const char *key : {"shared", "01", "1@", "zero"}) {
+    SCOPED_TRACE(key);
+    std::string package = scratch_ / (std::string("P") + key + ".QPK");
+    std::string out = scratch_ / (std::string("out-") + key);
+    Outcome packed = Run({"pack", "--key", key, tree, package});
+    ASSERT_EQ(packed.status, 0) << packed.err;
+    // Only the zero table leaves the ZIP signature readable.
+    bool plain = ScratchFolder::Read(package).compare(0, 4, "PK\x03\x04") == 0;
+    EXPECT_EQ(plain, std::string(key) == "zero");
+
+    Outcome extracted = Run({"extract", "--key", key, package, out});
+    EXPECT_EQ(extracted.status, 0) << extracted.err;
+    ExpectSameTree(tree, out);
+
+    // One record per folder and file made, the destination first, then the
+    // result as the last line.
+    Paths expected = {"folder " + out};
+    for (const std::string &path : ScratchFolder::Tree(out)) {
+      bool folder = path.back() == '/';
+      expected.push_back((folder ? "folder " : "file ") + out + "/" +
+                         (folder ? path.substr(0, path.size() - 1) : path));
+    }
+    expected.push_back("result: 0");
+    Paths lines;
+    for (size_t at = 0, end; at < extracted.out.size(); at = end + 1) {
+      end = extracted.out.find('\n', at);
+      lines.push_back(extracted.out.substr(at, end - at));
+    }
+    EXPECT_EQ(lines, expected);
+  }
+}
+
+TEST_F(QmgdistPackage, PackingTheSameTreeTwiceGivesTheSameBytes) {
+  std::string tree = MakeTree();
+  ASSERT_EQ(Run({"pack", "--key", "01", tree, scratch_ / "A.QPK"}).status, 0);
+  ASSERT_EQ(Run({"pack", "--key=01", tree + "/", scratch_ / "B.QPK"}).status, 0);
+  EXPECT_EQ(ScratchFolder::Read(scratch_ / "A.QPK"), ScratchFolder::Read(scratch_ / "B.QPK"));
+  // Only the package is left beside it: the temporary ZIP file is gone.
+  EXPECT_EQ(ScratchFolder::Tree(scratch_.path()).size(), ScratchFolder::Tree(tree).size() + 3);
+}
+
+TEST_F(QmgdistPackage, APackageOpensOnlyUnderItsOwnKeyTable) {
+  std::string tree = MakeTree();
+  std::string package = scratch_ / "P01.QPK";
+  ASSERT_EQ(Run({"pack", "--key", "01", tree, package}).status, 0);
+  for (const char *wrong : {"02", "10", "shared", "zero"}) {
+    SCOPED_TRACE(wrong);
+    Outcome extracted = Run({"extract", "--key", wrong, package, scratch_ / "wrong"});
+    EXPECT_EQ(extracted.status, 1);
+    EXPECT_EQ(extracted.out.find("file "), std::string::npos) << extracted.out;
+    EXPECT_EQ(LastLine(extracted.out), "result: 9");
+    EXPECT_NE(extracted.err.find(package), std::string::npos) << extracted.err;
+    EXPECT_EQ(ScratchFolder::Tree(scratch_ / "wrong"), Paths{});
+
+    Outcome listed = Run({"list", "--key", wrong, package});
+    EXPECT_EQ(listed.status, 2);
+    EXPECT_NE(listed.err.find(package + ": not a package under the " + wrong + " key table"), std::string::npos)
+        << listed.err;
+  }
+}
+
+TEST_F(QmgdistPackage, ListShowsEveryMemberWithSizeTimeAndAttributes) {
+  std::string tree = MakeTree();
+  std::string package = scratch_ / "S.QPK";
+  ASSERT_EQ(Run({"pack", "--key", "shared", tree, package}).status, 0);
+  Outcome listed = Run({"list", "--key", "shared", package});
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  struct Row {
+    const char *name, *size, *attributes;
+  } rows[] = {
+      {"a b/", " 0 ", "---d-"},
+      {"a b/c d.txt", " 6 ", "----a"},
+      {"a b/deep/", " 0 ", "---d-"},
+      {"a b/deep/er/", " 0 ", "---d-"},
+      {"a b/deep/er/mixed.bin", " 150000 ", "----a"},
+      {"empty file.txt", " 0 ", "----a"},
+      {"empty folder/", " 0 ", "---d-"},
+      {"levels/", " 0 ", "---d-"},
+      {"levels/caf\xC3\xA9.txt", " 10 ", "----a"},
+      {"levels/read only.dat", " 12 ", "r---a"},
+      {"readme.txt", " 13 ", "----a"},
+  };
+  size_t at = listed.out.find('\n') + 1; // past the heading
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    size_t end = listed.out.find('\n', at);
+    std::string line = listed.out.substr(at, end - at);
+    at = end + 1;
+    EXPECT_TRUE(EndsWith(line, std::string("  ") + row.name)) << line;
+    EXPECT_NE(line.find(row.size), std::string::npos) << line;
+    EXPECT_NE(line.find("2001-02-03 04:05:06"), std::string::npos) << line;
+    EXPECT_NE(line.find(row.attributes), std::string::npos) << line;
+    EXPECT_NE(line.find(row.name[strlen(row.name) - 1] == '/' ? "stored" : "deflated"), std::string::npos)
+        << line;
+  }
+  EXPECT_EQ(listed.out.substr(at), "11 members, 150041 bytes\n");
+}
+
+TEST_F(QmgdistPackage, ArgumentAndFileErrorsAreOneSentenceAndExitTwo) {
+  std::string tree = MakeTree();
+  std::string package = scratch_ / "P.QPK";
+  std::string missing = scratch_ / "missing";
+  ScratchFolder::Write(scratch_ / "file.txt", "x");
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string says;
+  } cases[] = {
+      {{"pack", "--key", "0I", tree, package}, "--key \"0I\": a product code is two characters of"},
+      {{"pack", "--key", "0a", tree, package}, "a product code is two characters of"},
+      {{"extract", "--key", "20", package, missing}, "--key \"20\": the installer offers only product codes that start with 0 or 1"},
+      {{"list", "--key", "@@", package}, "slot 1023"},
+      {{"list", "--key", "1", package}, "expected \"shared\", \"zero\" or a two-character product code"},
+      {{"list", "--key", "SHARED", package}, "expected \"shared\""},
+      {{"list", "--key", "", package}, "expected \"shared\""},
+      {{"list", package}, "--key is required"},
+      {{"list", package, "--key"}, "--key needs a value"},
+      {{"list", "--key", "01", "--key", "01", package}, "--key is given twice"},
+      {{"list", "--key", "01", package, package}, "expected 1 arguments besides --key, got 2"},
+      {{"pack", "--key", "01", tree}, "expected 2 arguments besides --key, got 1"},
+      {{"extract", "--kee", "01", package, missing}, "unknown option --kee"},
+      {{"pack", "--key", "01", missing, package}, missing + ": cannot read the folder: No such file or directory"},
+      {{"pack", "--key", "01", scratch_ / "file.txt", package}, scratch_ / "file.txt" + ": not a folder"},
+      {{"pack", "--key", "01", tree, missing + "/P.QPK"}, missing + "/P.QPK: cannot create a temporary file"},
+      {{"list", "--key", "01", missing}, missing + ": cannot open: No such file or directory"},
+  };
+  for (const Case &c : cases) {
+    std::string shown;
+    for (const std::string &a : c.arguments)
+      shown += a + " ";
+    SCOPED_TRACE(shown);
+    Outcome outcome = Run(c.arguments);
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find(c.says), std::string::npos) << outcome.err;
+    EXPECT_FALSE(ScratchFolder::Exists(package));
+  }
+}
+
+TEST_F(QmgdistPackage, ExtractReportsTheInstallersResultForAMissingPackage) {
+  std::string missing = scratch_ / "NONE.QPK";
+  Outcome outcome = Run({"extract", "--key", "01", missing, scratch_ / "out"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(LastLine(outcome.out), "result: 9");
+  EXPECT_NE(outcome.err.find(missing + ": not found, or not a package under the 01 key table"), std::string::npos)
+      << outcome.err;
+}
+
+} // namespace
