@@ -8,8 +8,10 @@ namespace {
 
 bool LoadBlockAt(ArchiveReader &reader, uint64_t offset) {
   uint64_t aligned = offset - offset % ArchiveBlockSize;
+  // Reading on from the block just read needs no seek.
+  bool following = reader.blockLength == ArchiveBlockSize && aligned == reader.blockOffset + ArchiveBlockSize;
   reader.blockLength = 0;
-  if (aligned >= reader.size || !SeekFile(reader.file, aligned))
+  if (aligned >= reader.size || (!following && !SeekFile(reader.file, aligned)))
     return false;
   size_t got = fread(reader.block, 1, ArchiveBlockSize, reader.file);
   ScrambleAt(reader.block, got, aligned, reader.key);

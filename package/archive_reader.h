@@ -12,7 +12,7 @@
 enum : size_t { ArchiveBlockSize = 8192 };
 
 struct ArchiveReader {
-  FILE *file = nullptr;
+  FILE *file = nullptr;           // unbuffered: the block is the only buffer
   uint64_t size = 0;
   const uint8_t *key = nullptr;   // 256 bytes
   uint8_t *block = nullptr;       // ArchiveBlockSize bytes, owned by the caller
