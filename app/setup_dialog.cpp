@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/install_run.h"
 #include "app/path_rules.h"
 #include "app/scoped_handles.h"
 #include "app/setup_state.h"
@@ -84,7 +85,7 @@ void OnInstall(HWND dialog) {
   }
   DropTrailingBackslash(InstallFolder);
   SaveInstallFolder();
-  EndDialog(dialog, 1);
+  RunInstall(dialog);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <new>
 
+#include "app/install_run.h"
 #include "app/path_rules.h"
 #include "app/scoped_handles.h"
 #include "app/setup_dialog.h"
@@ -72,7 +73,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     SetupAborted = true;
   RepaintScreen();
   if (!SetupAborted)
-    ShowMessage("Setup has completed.");
+    ShowCompletionNotice();
   RepaintScreen();
   return 0;
 }

@@ -3,6 +3,8 @@
 # Three products are offered: Reed Runner, Lily Links and Heron Hop.
 # Bog Blocks is not offered because its package is not in the distribution,
 # and the Marsh Mosaic demo lies in an S section, which is never offered.
+# MUSIC.QPK and COMMONUI.QPK are unpacked for every product into the
+# install folder's Music and CommonUI folders.
 
 L01=Reed Runner
 V=1.0
@@ -18,18 +20,26 @@ K=LILYLINK.SAV
 K=LILYLINK.CFG
 F=LILYLINK
 Z=LILYLINK.QPK
+# Keep the player's settings; give new players the default ones.
 I=LILYLINK.CFG
 {
-C=README.TXT=LILYLINK.TXT
+  C=README.TXT=LILYLINK.TXT
 }
 E C=LILYLINK.CFG=LILYLINK.CFG
+# Extra puzzles go into a folder of their own.
+F=LILYLINK\EXTRA
+Z=LILYXTRA.QPK
 M=LILYLINK.EXE=Lily Links
 
 L03=Heron Hop
 V=1.2
 F=HERONHOP
 Z=HERONHOP.QPK
-M=HERONHOP.EXE=Heron Hop
+I=HERONHOP.EXE
+  M=HERONHOP.EXE=Heron Hop
+E {
+  C=README.TXT=BROKEN.TXT
+}
 
 L04=Bog Blocks
 V=0.9

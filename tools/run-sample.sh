@@ -15,7 +15,7 @@ cmake --build --preset win32
 
 sample="$root/build/sample"
 dist="$sample/dist"
-tools/make-sample.sh "$dist" build/win32/SETUP.exe build/native/qmgdist/qmgdist
+tools/make-sample.sh "$dist" build/win32 build/native/qmgdist/qmgdist
 echo "sample distribution: $dist"
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

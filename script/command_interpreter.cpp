@@ -1,0 +1,233 @@
+#include "script/command_interpreter.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/file_system.h"
+#include "app/setup_state.h"
+#include "app/user_interface.h"
+#include "package/unpack.h"
+#include "script/folder_chain.h"
+#include "script/script_reader.h"
+#include "script/uninstall_log.h"
+#include "shell/shortcut.h"
+
+namespace {
+
+// Reads an operand to the end of its line. An operand longer than the buffer
+// is refused rather than cut into another name.
+bool ReadOperand(char *buffer, size_t capacity) {
+  uint32_t start = ScriptCursor;
+  if (ReadToLineEnd(buffer, capacity))
+    return true;
+  ReportScriptError("Line too long in SETUP file:\n%s", start);
+  return false;
+}
+
+// Reads the first operand of C or M: up to "=", CR, LF or the end. True when
+// it ended at "=", which is then stepped over.
+bool ReadFirstOperand(std::string &operand) {
+  operand.clear();
+  while (ScriptCursor < ScriptLength) {
+    char c = static_cast<char>(ScriptBuffer[ScriptCursor]);
+    if (c == '=') {
+      ScriptCursor++;
+      return true;
+    }
+    if (c == '\r' || c == '\n')
+      break;
+    operand += c;
+    ScriptCursor++;
+  }
+  return false;
+}
+
+bool RunBlock(RunMode mode) {
+  ScriptCursor++; // the "{"
+  for (;;) {
+    int c = SkipBlanks() ? PeekUpper() : -1;
+    if (c == -1 || c == 'L' || c == 'S') {
+      ReportScriptError("Expected '}' at:\n%s", ScriptCursor);
+      return false;
+    }
+    if (c == '}') {
+      ScriptCursor++;
+      return true;
+    }
+    if (!RunCommand(mode))
+      return false;
+  }
+}
+
+bool AtBlockStart() { return ScriptCursor < ScriptLength && ScriptBuffer[ScriptCursor] == '{'; }
+
+bool RunCopy(RunMode mode) {
+  char excerpt[ExcerptCapacity];
+  CopyCommandLineExcerpt(ScriptCursor, excerpt);
+  if (!ExpectEquals())
+    return false;
+  std::string source, destination;
+  if (!ReadFirstOperand(source)) {
+    ShowFormattedMessage("Expected '=' separating file names in Copy at:\n%s", excerpt);
+    return false;
+  }
+  char second[TokenCapacity];
+  if (!ReadOperand(second, sizeof second))
+    return false;
+  char sourcePath[PathCapacity], destinationPath[PathCapacity];
+  if (!FormatPath(sourcePath, sizeof sourcePath, "%s%s", SourceFolder, source.c_str()) ||
+      !FormatPath(destinationPath, sizeof destinationPath, "%s\\%s", TargetFolder, second))
+    return false;
+  if (mode == RunSkip)
+    return true;
+  WriteLogRecord('D', destinationPath);
+  CopyFileReplacing(sourcePath, destinationPath);
+  return true;
+}
+
+bool RunDelete(RunMode mode) {
+  if (!ExpectEquals() || !ReadOperand(TokenBuffer, sizeof TokenBuffer))
+    return false;
+  if (mode == RunSkip)
+    return true;
+  // Joined as written: D=\OLD.CFG names OLD.CFG inside the target folder.
+  char path[PathCapacity];
+  if (!FormatPath(path, sizeof path, "%s%s", TargetFolder, TokenBuffer))
+    return false;
+  DeleteFileQuietly(path);
+  return true;
+}
+
+bool RunFolder(RunMode mode) {
+  if (!ExpectEquals() || !ReadOperand(TokenBuffer, sizeof TokenBuffer))
+    return false;
+  // A skipped F still moves the destination of the commands that follow.
+  if (!FormatPath(TargetFolder, sizeof TargetFolder, "%s\\%s", ProductFolder, TokenBuffer))
+    return false;
+  if (mode == RunCarryOut && !CreateFolderChain(TargetFolder)) {
+    TruncatePendingFolders(0);
+    ShowFormattedMessage("Error creating folder:\n%s", TargetFolder);
+    return false;
+  }
+  WritePendingFolders();
+  return true;
+}
+
+bool RunCondition(RunMode mode) {
+  if (!ExpectEquals() || !ReadOperand(TokenBuffer, sizeof TokenBuffer))
+    return false;
+  char path[PathCapacity];
+  if (!FormatPath(path, sizeof path, "%s\\%s", TargetFolder, TokenBuffer))
+    return false;
+  bool holds = QueryPathKind(path) != PathKind::Missing;
+
+  // The then-part.
+  if (!SkipBlanks())
+    return true;
+  if (AtBlockStart()) {
+    if (!RunBlock(holds ? mode : RunSkip))
+      return false;
+  } else if (holds) {
+    if (!RunCommand(mode))
+      return false;
+  } else {
+    ReadToLineEnd(TokenBuffer, sizeof TokenBuffer); // the single command is dropped unread
+  }
+
+  // The else-part.
+  if (!SkipBlanks() || PeekUpper() != 'E')
+    return true;
+  ScriptCursor++;
+  bool more = SkipBlanks();
+  if (holds) {
+    if (more && AtBlockStart())
+      return RunBlock(RunSkip);
+    if (more)
+      ReadToLineEnd(TokenBuffer, sizeof TokenBuffer);
+    return true;
+  }
+  if (more && AtBlockStart())
+    return RunBlock(mode);
+  return more ? RunCommand(mode) : true;
+}
+
+bool RunShortcut(RunMode mode) {
+  char excerpt[ExcerptCapacity];
+  CopyCommandLineExcerpt(ScriptCursor, excerpt);
+  if (!ExpectEquals())
+    return false;
+  std::string program;
+  if (!ReadFirstOperand(program)) {
+    ShowFormattedMessage("Expected '=' separating EXE name from title in M at:\n%s", excerpt);
+    return false;
+  }
+  char title[TokenCapacity];
+  if (!ReadOperand(title, sizeof title))
+    return false;
+  char programPath[PathCapacity];
+  if (!FormatPath(programPath, sizeof programPath, "%s\\%s", ProductFolder, program.c_str()))
+    return false;
+  if (mode == RunCarryOut)
+    InstallShortcut(programPath, title);
+  return true;
+}
+
+bool RunUnpack(RunMode mode, const uint16_t *keyTable) {
+  if (!ExpectEquals())
+    return false;
+  SetActivePackageKeyTable(keyTable);
+  if (!ReadOperand(TokenBuffer, sizeof TokenBuffer))
+    return false;
+  // Room for the ".pk" that the extraction may append.
+  char packagePath[PathCapacity + 3];
+  if (!FormatPath(packagePath, PathCapacity, "%s%s", SourceFolder, TokenBuffer))
+    return false;
+  if (mode == RunSkip)
+    return true;
+  if (UnpackPackage(packagePath, TargetFolder) != UnpackOk) {
+    ShowFormattedMessage("Error unpacking %s", TokenBuffer);
+    return false;
+  }
+  return true;
+}
+
+} // namespace
+
+bool FormatPath(char *out, size_t capacity, const char *format, const char *first, const char *second) {
+  int length = snprintf(out, capacity, format, first, second);
+  if (length >= 0 && static_cast<size_t>(length) < capacity)
+    return true;
+  ShowFormattedMessage("Path too long:\n%s", out);
+  return false;
+}
+
+void WritePendingFolders() {
+  for (const std::string &folder : PendingFolders())
+    WriteLogRecord('F', folder.c_str());
+  TruncatePendingFolders(0);
+}
+
+bool RunCommand(RunMode mode) {
+  switch (PeekUpper()) {
+  case 'C':
+    return RunCopy(mode);
+  case 'D':
+    return RunDelete(mode);
+  case 'E':
+    ReportScriptError("Unexpected 'E' (ELSE) at:\n%s", ScriptCursor);
+    return false;
+  case 'F':
+    return RunFolder(mode);
+  case 'I':
+    return RunCondition(mode);
+  case 'M':
+    return RunShortcut(mode);
+  case 'U':
+    return RunUnpack(mode, SharedKeyTable);
+  case 'Z':
+    return RunUnpack(mode, ProductKeyTable);
+  }
+  ReportScriptError("Unknown command in SETUP file:\n%s", ScriptCursor);
+  return false;
+}

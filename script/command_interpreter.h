@@ -1,0 +1,28 @@
+// The command interpreter: carries out one command of a product section at
+// ScriptCursor, and for I and blocks everything nested in it.
+//   C=source=destination  copy from the distribution into TargetFolder
+//   D=\name               delete TargetFolder + name (joined as written)
+//   F=folder              TargetFolder = ProductFolder\folder, made and logged
+//   I=name                a command or block if TargetFolder\name exists,
+//                         then optionally E and a command or block
+//   M=program=title       Start Menu shortcut to ProductFolder\program
+//   U=package             unpack with the shared key table into TargetFolder
+//   Z=package             unpack with the product's key table
+#pragma once
+
+#include <cstddef>
+
+enum RunMode { RunCarryOut = 0, RunSkip = 1 };
+
+// Returns true when the command was read (and, outside skip mode, carried
+// out); false when an error has been shown, which ends the section.
+bool RunCommand(RunMode mode);
+
+// Writes an "F" record for every pending folder, oldest first, and empties
+// the pending list.
+void WritePendingFolders();
+
+// Builds `format` with two strings into `out`; when the result does not fit,
+// shows "Path too long:" with the start of it and returns false, so that a
+// path is never cut into another one.
+bool FormatPath(char *out, size_t capacity, const char *format, const char *first, const char *second);

@@ -1,0 +1,151 @@
+#include "script/product_install.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/file_system.h"
+#include "app/setup_state.h"
+#include "app/user_interface.h"
+#include "package/unpack.h"
+#include "script/command_interpreter.h"
+#include "script/folder_chain.h"
+#include "script/product_registration.h"
+#include "script/script_reader.h"
+#include "script/uninstall_log.h"
+
+std::vector<std::string> KeepList;
+
+namespace {
+
+struct SharedPackage {
+  const char *file, *folder;
+};
+const SharedPackage SharedPackages[] = {{"MUSIC.QPK", "Music"}, {"COMMONUI.QPK", "CommonUI"}};
+
+// Unpacks a shared package into its folder under the install folder. A
+// package that is absent, or whose folder cannot be made, is passed over in
+// silence; the folders it made stay out of the log.
+bool UnpackSharedPackage(const SharedPackage &shared) {
+  size_t pendingBefore = PendingFolders().size();
+  char packagePath[PathCapacity + 3];
+  if (!FormatPath(packagePath, PathCapacity, "%s%s", SourceFolder, shared.file))
+    return false;
+  bool ok = true;
+  if (QueryPathKind(packagePath) != PathKind::Missing &&
+      FormatPath(TargetFolder, sizeof TargetFolder, "%s\\%s", InstallFolder, shared.folder) &&
+      CreateFolderChain(TargetFolder)) {
+    SetActivePackageKeyTable(SharedKeyTable);
+    if (UnpackPackage(packagePath, TargetFolder) != UnpackOk) {
+      ShowFormattedMessage("Error unpacking %s", shared.file);
+      ok = false;
+    }
+  }
+  TruncatePendingFolders(pendingBefore);
+  return ok;
+}
+
+// Reads "letter=operand" of the section head into `buffer`. A missing line
+// is reported with `missingMessage` and the line excerpt.
+bool ReadHeadLine(char letter, const char *missingMessage, char *buffer, size_t capacity) {
+  if (!SkipBlanks() || PeekUpper() != letter) {
+    ReadLineExcerpt();
+    ShowFormattedMessage(missingMessage, TokenBuffer);
+    return false;
+  }
+  if (!ExpectEquals())
+    return false;
+  uint32_t start = ScriptCursor;
+  if (!ReadToLineEnd(buffer, capacity)) {
+    ReportScriptError("Line too long in SETUP file:\n%s", start);
+    return false;
+  }
+  return true;
+}
+
+bool ReadKeepEntries() {
+  KeepList.clear();
+  while (SkipBlanks() && PeekUpper() == 'K') {
+    if (!ExpectEquals())
+      return false;
+    uint32_t start = ScriptCursor;
+    if (!ReadToLineEnd(TokenBuffer, sizeof TokenBuffer)) {
+      ReportScriptError("Line too long in SETUP file:\n%s", start);
+      return false;
+    }
+    KeepList.emplace_back(TokenBuffer);
+  }
+  return true;
+}
+
+bool OpenLogWithOpeningRecords(const char *entryName) {
+  char logPath[PathCapacity];
+  if (!FormatPath(logPath, sizeof logPath, "%s\\%s", ProductFolder, "unsetup.ctl"))
+    return false;
+  if (!OpenUninstallLog(logPath)) {
+    ShowFormattedMessage("Error creating file:\n%s", logPath);
+    return false;
+  }
+  WriteLogRecord('A', ProductTitle);
+  WritePendingFolders();
+  WriteLogRecord('D', logPath); // the log removes itself last but one
+  WriteLogRecord('K', entryName);
+  return true;
+}
+
+bool RunSectionCommands() {
+  while (SkipBlanks()) {
+    int letter = PeekUpper();
+    if (letter == 'L' || letter == 'S')
+      break;
+    if (!RunCommand(RunCarryOut))
+      return false;
+  }
+  return true;
+}
+
+bool InstallSection() {
+  TruncatePendingFolders(0);
+  if (!CreateFolderChain(InstallFolder)) {
+    TruncatePendingFolders(0);
+    return false;
+  }
+  for (const SharedPackage &shared : SharedPackages)
+    if (!UnpackSharedPackage(shared))
+      return false;
+
+  uint32_t titleStart = ScriptCursor;
+  if (!ReadToLineEnd(ProductTitle, sizeof ProductTitle)) {
+    ReportScriptError("Line too long in SETUP file:\n%s", titleStart);
+    return false;
+  }
+  ShowProductInProgress(ProductTitle);
+  if (!ReadHeadLine('V', "Expected VERSION specification in CTL file:\n%s", ProductVersion, sizeof ProductVersion) ||
+      !ReadKeepEntries() ||
+      !ReadHeadLine('F', "Expected FOLDER specification in CTL file:\n%s", TokenBuffer, sizeof TokenBuffer) ||
+      !FormatPath(ProductFolder, sizeof ProductFolder, "%s\\%s", InstallFolder, TokenBuffer))
+    return false;
+
+  if (!RegisterProduct())
+    return false;
+  std::string entryName = TokenBuffer;
+  if (!CreateFolderChain(ProductFolder)) {
+    TruncatePendingFolders(0);
+    ShowFormattedMessage("Error creating folder:\n%s", ProductFolder);
+    return false;
+  }
+  if (!OpenLogWithOpeningRecords(entryName.c_str()))
+    return false;
+  strcpy(TargetFolder, ProductFolder);
+  bool completed = RunSectionCommands();
+  CloseUninstallLog();
+  return completed;
+}
+
+} // namespace
+
+bool InstallProduct() {
+  ProductsRun++;
+  bool completed = InstallSection();
+  KeepList.clear();
+  return completed;
+}

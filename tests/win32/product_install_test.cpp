@@ -1,0 +1,235 @@
+// Installing one product in-process under Wine, against the real registry:
+// the opening records of the log, registration, and the replacement of an
+// installed version with its questions and its removal through the old log.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/setup_state.h"
+#include "package/key_table.h"
+#include "script/folder_chain.h"
+#include "script/product_install.h"
+#include "script/script_reader.h"
+#include "tests/support/user_interface_recorder.h"
+#include "tests/support/zip_builder.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+class ProductInstall : public testing::Test {
+protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    root_ = std::string(temp) + "qmgp" + std::to_string(GetCurrentProcessId());
+    Remove();
+    CreateDirectoryA(root_.c_str(), nullptr);
+    CreateDirectoryA((root_ + "\\dist").c_str(), nullptr);
+    snprintf(SourceFolder, sizeof SourceFolder, "%s\\dist\\", root_.c_str());
+    snprintf(InstallFolder, sizeof InstallFolder, "%s\\QMG", root_.c_str());
+    BuildSharedKeyTable(SharedKeyTable);
+    BuildProductKeyTable(1, ProductKeyTable);
+    Package("GAME.QPK", ZipBuilder().Add("GAME.EXE", "MZ").Add("data/level.dat", "L1"), ProductKeyTable);
+    DeleteEntries();
+  }
+  void TearDown() override {
+    DeleteEntries();
+    Remove();
+  }
+  void Remove() { system(("cmd /c rmdir /s /q \"" + root_ + "\" >nul 2>&1").c_str()); }
+  static void DeleteEntries() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+      return;
+    RegDeleteKeyA(key, "QMG Test Game");
+    for (int n = 2; n <= 98; n++)
+      RegDeleteKeyA(key, ("QMG Test Game_" + std::to_string(n)).c_str());
+    RegCloseKey(key);
+  }
+
+  void Package(const std::string &name, const ZipBuilder &zip, const uint16_t *table) {
+    std::ofstream(root_ + "\\dist\\" + name, std::ios::binary) << ZipBuilder::Scrambled(zip.Build(), table);
+  }
+  static std::string Read(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  bool Exists(const std::string &relative) const {
+    return GetFileAttributesA((root_ + "\\" + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+  void Write(const std::string &relative, const std::string &text) const {
+    std::ofstream(root_ + "\\" + relative, std::ios::binary) << text;
+  }
+
+  // Installs the product of a one-section script that starts "L01=" and
+  // answers the questions with `answers`.
+  bool Install(const std::string &section, std::vector<bool> answers = {}) {
+    script_ = "L01=" + section;
+    AttachScript(reinterpret_cast<const unsigned char *>(script_.data()), static_cast<uint32_t>(script_.size()));
+    ScriptCursor = 4;
+    ResetUserInterfaceRecord();
+    AnswerQuestionsWith(answers);
+    return InstallProduct();
+  }
+  static std::string Section(const std::string &version, const std::string &folder, const std::string &more = "") {
+    return "Test Game\nV=" + version + "\nK=SCORES.DAT\nF=" + folder + "\nZ=GAME.QPK\n" + more;
+  }
+  Lines Log(const std::string &folder) const {
+    std::string log = Read(root_ + "\\QMG\\" + folder + "\\unsetup.ctl");
+    Lines records;
+    for (size_t at = 0; at < log.size();) {
+      size_t end = log.find('\0', at);
+      std::string record = log.substr(at, end - at);
+      for (size_t found; (found = record.find(root_)) != std::string::npos;)
+        record.replace(found, root_.size(), "~");
+      records.push_back(record);
+      at = end + 1;
+    }
+    return records;
+  }
+  static std::string Value(const std::string &entry, const char *name) {
+    char data[512] = "";
+    DWORD size = sizeof data;
+    RegGetValueA(HKEY_LOCAL_MACHINE, (std::string(UninstallKey) + "\\" + entry).c_str(), name, RRF_RT_REG_SZ,
+                 nullptr, data, &size);
+    return data;
+  }
+  Lines Messages() const { return RecordedUserInterface().messages; }
+
+  std::string root_, script_;
+};
+
+TEST_F(ProductInstall, FreshInstallWritesTheOpeningRecordsAndTheEntry) {
+  Package("MUSIC.QPK", ZipBuilder().Add("theme.mid", "M"), SharedKeyTable);
+  ASSERT_TRUE(Install(Section("1.0", "GAME")));
+  EXPECT_EQ(Messages(), Lines{});
+  EXPECT_EQ(RecordedUserInterface().productsShown, Lines{"Test Game"});
+  EXPECT_EQ(Log("GAME"), (Lines{"ATest Game", "F~\\QMG", "F~\\QMG\\GAME", "D~\\QMG\\GAME\\unsetup.ctl",
+                                "KQMG Test Game", "D~\\QMG\\GAME\\GAME.EXE", "F~\\QMG\\GAME/data",
+                                "D~\\QMG\\GAME\\data\\level.dat"}));
+  EXPECT_TRUE(Exists("QMG\\Music\\theme.mid")) << "shared packages unpack but stay out of the log";
+  EXPECT_FALSE(Exists("QMG\\CommonUI"));
+  EXPECT_EQ(Value("QMG Test Game", "DisplayName"), "QMG Test Game");
+  EXPECT_EQ(Value("QMG Test Game", "UninstallString"), root_ + "\\QMG\\GAME\\unsetup.exe");
+  EXPECT_EQ(Value("QMG Test Game", "Folder"), root_ + "\\QMG\\GAME");
+  EXPECT_EQ(Value("QMG Test Game", "Version"), "1.0");
+}
+
+TEST_F(ProductInstall, NewerVersionAsksAndKeepsThePlayersData) {
+  ASSERT_TRUE(Install(Section("1.0", "GAME", "C=GAME.QPK=OLDONLY.BIN\n")));
+  Write("QMG\\GAME\\SCORES.DAT", "high scores");
+  ASSERT_TRUE(Install(Section("1.1", "GAME"), {true}));
+  EXPECT_EQ(Messages(), Lines{"Version 1.0 already exists in that folder.\nDo you want to replace it with version 1.1?"});
+  EXPECT_EQ(Read(root_ + "\\QMG\\GAME\\SCORES.DAT"), "high scores");
+  EXPECT_FALSE(Exists("QMG\\GAME\\OLDONLY.BIN"));
+  EXPECT_EQ(Value("QMG Test Game", "Version"), "1.1");
+  EXPECT_EQ(Value("QMG Test Game_2", "Version"), "");
+}
+
+TEST_F(ProductInstall, OlderVersionAsksAndRemovesEverything) {
+  ASSERT_TRUE(Install(Section("1.9", "GAME")));
+  Write("QMG\\GAME\\SCORES.DAT", "high scores");
+  // As text, 1.10 sorts before 1.9: it counts as older.
+  ASSERT_TRUE(Install(Section("1.10", "GAME"), {true}));
+  EXPECT_EQ(Messages(), Lines{"The version you're trying to install is older than\nthe already installed version.  "
+                              "Do you want to\nuninstall the previous version first?\n(All player data & records "
+                              "will be lost.)"});
+  EXPECT_FALSE(Exists("QMG\\GAME\\SCORES.DAT"));
+  EXPECT_EQ(Value("QMG Test Game", "Version"), "1.10");
+}
+
+TEST_F(ProductInstall, DecliningLeavesTheInstalledVersionAlone) {
+  ASSERT_TRUE(Install(Section("1.0", "GAME")));
+  Write("QMG\\GAME\\SCORES.DAT", "high scores");
+  Lines before = Log("GAME");
+  // No and Cancel both answer "not Yes".
+  EXPECT_FALSE(Install(Section("2.0", "GAME"), {false}));
+  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Log("GAME"), before);
+  EXPECT_EQ(Value("QMG Test Game", "Version"), "1.0");
+  EXPECT_TRUE(Exists("QMG\\GAME\\SCORES.DAT"));
+}
+
+TEST_F(ProductInstall, SilentRemovals) {
+  // The same version in another case: removed without asking, data included.
+  ASSERT_TRUE(Install(Section("2.0A", "GAME")));
+  Write("QMG\\GAME\\SCORES.DAT", "high scores");
+  ASSERT_TRUE(Install(Section("2.0a", "GAME")));
+  EXPECT_EQ(Messages(), Lines{});
+  EXPECT_FALSE(Exists("QMG\\GAME\\SCORES.DAT"));
+  EXPECT_EQ(Value("QMG Test Game", "Version"), "2.0a");
+
+  // Moved to a new folder: the old folder is removed without asking.
+  ASSERT_TRUE(Install(Section("2.0a", "MOVED")));
+  EXPECT_EQ(Messages(), Lines{});
+  EXPECT_FALSE(Exists("QMG\\GAME"));
+  EXPECT_TRUE(Exists("QMG\\MOVED\\GAME.EXE"));
+  EXPECT_EQ(Value("QMG Test Game", "Folder"), root_ + "\\QMG\\MOVED");
+}
+
+TEST_F(ProductInstall, AnEntryWhoseLogIsMissingIsReportedAndReplaced) {
+  ASSERT_TRUE(Install(Section("1.0", "GAME")));
+  DeleteFileA((root_ + "\\QMG\\GAME\\unsetup.ctl").c_str());
+  ASSERT_TRUE(Install(Section("1.0", "GAME")));
+  EXPECT_EQ(Messages(), Lines{"UNSETUP.CTL error, no uninstall info."});
+  EXPECT_EQ(Value("QMG Test Game", "Version"), "1.0");
+  EXPECT_EQ(Value("QMG Test Game_2", "Version"), "");
+}
+
+TEST_F(ProductInstall, AnEntryLeftBehindGivesTheSecondName) {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(UninstallKey) + "\\QMG Test Game").c_str(), 0, nullptr,
+                            0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key); // no Folder, no Version: neither replaced nor removed
+  ASSERT_TRUE(Install(Section("1.0", "GAME")));
+  EXPECT_EQ(Value("QMG Test Game_2", "DisplayName"), "QMG Test Game_2");
+  EXPECT_EQ(Log("GAME")[4], "KQMG Test Game_2");
+}
+
+TEST_F(ProductInstall, SectionHeadErrors) {
+  struct Case {
+    const char *why;
+    std::string section;
+    const char *message;
+  } cases[] = {
+      {"K before V", "Test Game\nK=SCORES.DAT\nV=1.0\nF=GAME\n",
+       "Expected VERSION specification in CTL file:\nK=SCORES.DAT"},
+      {"no F, then the next section", "Test Game\nV=1.0\nK=A.DAT\nL02=Another Game title\n",
+       "Expected FOLDER specification in CTL file:\nL02=Another Game tit"},
+      {"K after F is a command", "Test Game\nV=1.0\nF=GAME\nK=SCORES.DAT\n",
+       "Unknown command in SETUP file:\nK=SCORES.DAT\n"},
+      {"the word VERSION", "Test Game\nVERSION=1.0\nF=GAME\n", "Error: '=' expected at:\nERSION=1.0\nF=GAME\n"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_FALSE(Install(c.section));
+    EXPECT_EQ(Messages(), Lines{c.message});
+    DeleteEntries();
+  }
+}
+
+TEST_F(ProductInstall, ASectionEndingAtItsFolderLineLeavesOnlyTheOpeningRecords) {
+  ASSERT_TRUE(Install("Test Game\nV=1.0\nF=GAME"));
+  EXPECT_EQ(Log("GAME"), (Lines{"ATest Game", "F~\\QMG", "F~\\QMG\\GAME", "D~\\QMG\\GAME\\unsetup.ctl",
+                                "KQMG Test Game"}));
+}
+
+TEST_F(ProductInstall, AFailingCommandClosesTheLogWithWhatWasDone) {
+  EXPECT_FALSE(Install(Section("1.0", "GAME", "Z=MISSING.QPK\nC=GAME.QPK=NEVER.BIN\n")));
+  EXPECT_EQ(Messages(), Lines{"Error unpacking MISSING.QPK"});
+  Lines log = Log("GAME");
+  EXPECT_EQ(log.back(), "D~\\QMG\\GAME\\data\\level.dat");
+}
+
+} // namespace
