@@ -27,7 +27,7 @@ I=LILYLINK.CFG
 }
 E C=LILYLINK.CFG=LILYLINK.CFG
 # Extra puzzles go into a folder of their own.
-F=LILYLINK\EXTRA
+F=EXTRA
 Z=LILYXTRA.QPK
 M=LILYLINK.EXE=Lily Links
 

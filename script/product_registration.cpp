@@ -67,10 +67,18 @@ bool HasHighBytes(const char *text) {
 
 // Deletes a file named in a log; true when it is gone (also when it was gone
 // already). Paths with bytes of 0x80 and above may have been written as
-// UTF-8 by the extraction.
+// UTF-8 by the extraction. Packages may install read-only files; the
+// installation made them, so it takes them away again.
 bool DeleteLoggedFile(const char *path) {
-  if (!HasHighBytes(path))
-    return DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND;
+  if (!HasHighBytes(path)) {
+    if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND)
+      return true;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
+      return false;
+    SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+    return DeleteFileA(path);
+  }
   if (_unlink(path) == 0)
     return true;
   wchar_t wide[1024];

@@ -44,7 +44,7 @@ const std::string &ScratchRoot() {
   return root;
 }
 
-void RemoveTree(const std::string &path) {
+void RemoveTreeOf(const std::string &path) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
@@ -54,7 +54,7 @@ void RemoveTree(const std::string &path) {
         continue;
       std::string child = path + "\\" + name;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
+        RemoveTreeOf(child);
       } else {
         SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(child.c_str());
@@ -72,7 +72,7 @@ void WriteFileBytes(const std::string &path, const std::string &bytes) {
     throw std::runtime_error("cannot write " + path);
 }
 
-std::string ReadFileBytes(const std::string &path) {
+std::string ReadBytesOf(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   if (!in)
     throw std::runtime_error("cannot read " + path);
@@ -124,7 +124,7 @@ Distribution::Distribution() {
     if (c == '/' || c == '\\' || c == ':')
       c = '_';
   folder_ = ScratchRoot() + "\\" + name + "-" + std::to_string(++made);
-  RemoveTree(folder_);
+  RemoveTreeOf(folder_);
   setup_driver::MakeFolders(folder_);
   std::string setup = setup_driver::ToWindowsPath(QMG_SETUP_EXE);
   if (!CopyFileA(setup.c_str(), SetupExe().c_str(), FALSE))
@@ -136,7 +136,7 @@ Distribution::~Distribution() {
     printf("kept for a look: %s\n", folder_.c_str());
     return;
   }
-  RemoveTree(folder_);
+  RemoveTreeOf(folder_);
 }
 
 void Distribution::WriteScript(const std::string &text) const { WriteFileBytes(PathOf("SETUP.CTL"), text); }
@@ -158,6 +158,30 @@ void Distribution::AddPackages(const std::vector<std::string> &names) const {
   for (const std::string &name : names)
     WriteFileBytes(PathOf(name), "package " + name + "\r\n");
 }
+
+void Distribution::CopyFrom(const std::string &folder) const {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE)
+    throw std::runtime_error(Failure("no distribution in " + folder));
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        !CopyFileA((folder + "\\" + found.cFileName).c_str(), PathOf(found.cFileName).c_str(), FALSE))
+      throw std::runtime_error(Failure(std::string("cannot copy ") + found.cFileName));
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+std::string FreshScratchFolder(const std::string &name) {
+  std::string folder = ScratchRoot() + "\\" + name;
+  RemoveTreeOf(folder);
+  setup_driver::MakeFolders(folder);
+  return folder;
+}
+
+void RemoveTree(const std::string &path) { RemoveTreeOf(path); }
+
+std::string ReadFileBytes(const std::string &path) { return ReadBytesOf(path); }
 
 std::optional<std::string> RememberedFolder() {
   HKEY key;

@@ -49,10 +49,17 @@ public:
   std::string ReadScript() const;
   // Package files; SETUP only looks for them, so any content does.
   void AddPackages(const std::vector<std::string> &names) const;
+  // Every file of another distribution folder (a Windows path).
+  void CopyFrom(const std::string &folder) const;
 
 private:
   std::string folder_;
 };
+
+// A fresh, empty folder of this test process's scratch area (Windows path).
+std::string FreshScratchFolder(const std::string &name);
+void RemoveTree(const std::string &path);
+std::string ReadFileBytes(const std::string &path);
 
 // HKLM\Software\QuillmarshGames DefaultInstallPath, shared with SETUP.EXE
 // through the Wine prefix.
