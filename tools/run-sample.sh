@@ -2,7 +2,8 @@
 # Installs what is missing, builds, makes the sample distribution and runs
 # SETUP.EXE on it. With a usable display the installer opens for you to use;
 # without one it is driven by setup-driver.exe, which prints what the dialog
-# offered and saves a screenshot.
+# offered, installs every product into C:\QMG of a fresh Wine prefix, prints
+# what that made (files, registry entries, shortcuts) and saves screenshots.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -27,7 +28,13 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 else
   trap 'tools/wine-session.sh stop "$sample/wine"' EXIT
   tools/wine-session.sh start "$sample/wine"
-  QMG_WINE_SESSION="$sample/wine" tools/wine-run.sh build/win32/tests/e2e/driver/setup-driver.exe \
-    show "Z:${dist//\//\\}" --screenshot "Z:${sample//\//\\}\\main-dialog.png"
-  echo "screenshot: $sample/main-dialog.png"
+  export QMG_WINE_SESSION="$sample/wine"
+  driver=build/win32/tests/e2e/driver/setup-driver.exe
+  echo "== what SETUP.EXE offers"
+  tools/wine-run.sh "$driver" show "$dist" --screenshot "$sample/main-dialog.png"
+  echo "== installing every product into C:\\QMG"
+  tools/wine-run.sh "$driver" install "$dist" 'C:\QMG' --screenshot "$sample/install.png"
+  echo "== what the installation made"
+  tools/wine-run.sh "$driver" report 'C:\QMG'
+  echo "screenshots: $sample/main-dialog.png $sample/install.png"
 fi

@@ -4,9 +4,6 @@
 // dialog; then a newer version of one product installed over it, answered
 // Yes and No.
 #include <windows.h>
-#include <objbase.h>
-#include <shlobj.h>
-#include <shobjidl.h>
 
 #include <algorithm>
 #include <fstream>
@@ -14,6 +11,7 @@
 #include <set>
 
 #include "e2e_support.h"
+#include "installation.h"
 #include "resources/resource_ids.h"
 
 namespace e2e {
@@ -31,12 +29,7 @@ const SampleProduct Products[] = {
 };
 
 std::string RegistryValue(const std::string &entry, const char *name) {
-  char data[1024] = "";
-  DWORD size = sizeof data;
-  if (RegGetValueA(HKEY_LOCAL_MACHINE, (std::string(UninstallKey) + "\\" + entry).c_str(), name, RRF_RT_REG_SZ,
-                   nullptr, data, &size) != ERROR_SUCCESS)
-    return "(none)";
-  return data;
+  return setup_driver::UninstallValue(entry, name);
 }
 
 std::vector<std::string> EntriesNamed(const std::string &prefix) {
@@ -66,13 +59,9 @@ void DeleteSampleEntries() {
   RegCloseKey(key);
 }
 
-std::string ProgramsGroup() {
-  char programs[MAX_PATH] = "";
-  DWORD size = sizeof programs;
-  RegGetValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-               "Common Programs", RRF_RT_REG_SZ, nullptr, programs, &size);
-  return std::string(programs) + "\\Quillmarsh Games";
-}
+using setup_driver::ProgramsGroup;
+using setup_driver::ReadShortcut;
+using setup_driver::Shortcut;
 
 // Every file and folder below `folder`, as full paths; folders end in "\".
 void ListTree(const std::string &folder, std::set<std::string> &found) {
@@ -95,53 +84,13 @@ void ListTree(const std::string &folder, std::set<std::string> &found) {
   FindClose(search);
 }
 
-std::vector<std::string> ReadLog(const std::string &path) {
-  std::string log = ReadFileBytes(path);
-  std::vector<std::string> records;
-  for (size_t at = 0; at < log.size();) {
-    size_t end = log.find('\0', at);
-    if (end == std::string::npos)
-      break;
-    records.push_back(log.substr(at, end - at));
-    at = end + 1;
-  }
-  return records;
-}
+std::vector<std::string> ReadLog(const std::string &path) { return setup_driver::ReadUninstallLog(path); }
 
 // Backslashes only, so that "F" records written as dest/sub compare with
 // paths read from the disk.
 std::string Normal(std::string path) {
   std::replace(path.begin(), path.end(), '/', '\\');
   return path;
-}
-
-struct Shortcut {
-  std::string target, folder, description;
-};
-
-bool ReadShortcut(const std::string &path, Shortcut &shortcut) {
-  IShellLinkA *link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              reinterpret_cast<void **>(&link))))
-    return false;
-  IPersistFile *file = nullptr;
-  bool read = false;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
-    std::wstring wide = setup_driver::Widen(path);
-    if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
-      char text[MAX_PATH] = "";
-      link->GetPath(text, MAX_PATH, nullptr, 0);
-      shortcut.target = text;
-      link->GetWorkingDirectory(text, MAX_PATH);
-      shortcut.folder = text;
-      link->GetDescription(text, MAX_PATH);
-      shortcut.description = text;
-      read = true;
-    }
-    file->Release();
-  }
-  link->Release();
-  return read;
 }
 
 class SampleInstall : public testing::Test {

@@ -3,12 +3,15 @@
 //
 //   setup-driver show DIST_FOLDER [--screenshot FILE.png]
 //   setup-driver install DIST_FOLDER FOLDER [--screenshot FILE.png]
+//   setup-driver report FOLDER
 //
 // "show" waits for the main dialog, reports it and presses Abort. "install"
 // types FOLDER into the install folder, presses Install and reports and
 // answers every message box and other dialog (OK, or Yes to a question)
 // until the program ends; it should end with the completion notice and
-// nothing else on the way.
+// nothing else on the way. "report" prints what an installation in FOLDER
+// made: each product's uninstall log checked against the disk, its Uninstall
+// entry and its shortcuts.
 // Exit status: 0 when the run went as a user would expect, 1 when it did not
 // (the last line says why), 2 for a usage error or a program that cannot be
 // started.
@@ -17,6 +20,7 @@
 #include <memory>
 #include <string>
 
+#include "installation.h"
 #include "resources/resource_ids.h"
 #include "setup_driver.h"
 
@@ -27,6 +31,7 @@ namespace {
 const char Usage[] =
     "usage: setup-driver show DIST_FOLDER [--screenshot FILE.png]\n"
     "       setup-driver install DIST_FOLDER FOLDER [--screenshot FILE.png]\n"
+    "       setup-driver report FOLDER\n"
     "\n"
     "Runs DIST_FOLDER\\SETUP.EXE like a user and prints what it showed.\n"
     "  show     report the main dialog, then press Abort\n"
@@ -34,6 +39,8 @@ const char Usage[] =
     "           press Install and answer every message box and dialog (OK, or\n"
     "           Yes to a question) until SETUP ends, which it should do with\n"
     "           \"Setup has completed.\" and no other message on the way\n"
+    "  report   print what the products installed in FOLDER made, from their\n"
+    "           uninstall logs: files, folders, Uninstall entries, shortcuts\n"
     "  --screenshot FILE.png  save the whole screen once the dialog is filled in\n"
     "Linux paths (/...) are taken as paths on drive Z:.\n"
     "Exit status: 0 as a user would expect, 1 otherwise, 2 usage or start error.\n";
@@ -209,6 +216,8 @@ int Drive(const Request &request) {
 
 int main(int argc, char **argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
+  if (argc == 3 && !strcmp(argv[1], "report"))
+    return PrintInstallation(ToWindowsPath(argv[2])) ? 0 : 1;
   Request request;
   if (!ParseArguments(argc, argv, request)) {
     fputs(Usage, stderr);
