@@ -69,7 +69,7 @@ installs=() copies=()
 for run in $(seq "$runs"); do
   rm -rf "$work/installed" "$work/copy"
   installs+=("$(seconds tools/wine-run.sh "$driver" install "$(winpath "$dist")" "$(winpath "$work/installed")")")
-  [ -f "$work/installed/AREA8/unsetup.ctl" ] || { echo "bench-install: the install did not complete"; exit 1; }
+  [ -f "$work/installed/$name/unsetup.ctl" ] || { echo "bench-install: the install did not complete"; exit 1; }
   copies+=("$(seconds tools/wine-run.sh cmd /c xcopy /e /i /q "$(winpath "$work/tree")" "$(winpath "$work/copy")")")
   echo "run $run: install ${installs[-1]} s, copy ${copies[-1]} s"
 done

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fixed_time.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -42,20 +43,6 @@ std::string LastLine(const std::string &text) {
   size_t start = text.rfind('\n', end ? end - 1 : 0);
   start = start == std::string::npos || start >= end ? 0 : start + 1;
   return text.substr(start, end - start);
-}
-
-// 2001-02-03 04:05:06 local time: a winter date, so no summer-time doubt,
-// and an even second, which DOS times can hold.
-time_t FixedTime() {
-  struct tm local = {};
-  local.tm_year = 101;
-  local.tm_mon = 1;
-  local.tm_mday = 3;
-  local.tm_hour = 4;
-  local.tm_min = 5;
-  local.tm_sec = 6;
-  local.tm_isdst = -1;
-  return mktime(&local);
 }
 
 class QmgdistPackage : public testing::Test {
@@ -106,7 +93,7 @@ protected:
     for (const auto &file : files)
       ScratchFolder::Write(root + "/" + file.first, file.second);
     chmod((root + "/levels/read only.dat").c_str(), 0444);
-    struct utimbuf times = {FixedTime(), FixedTime()};
+    struct utimbuf times = {FixedLocalTime(), FixedLocalTime()};
     for (const std::string &path : ScratchFolder::Tree(root))
       utime((root + "/" + path).c_str(), &times);
     return root;

@@ -17,6 +17,7 @@
 #include "package/unpack.h"
 #include "script/uninstall_log.h"
 #include "tests/support/json_value.h"
+#include "tests/support/fixed_time.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -39,18 +40,6 @@ const JsonValue *Archive(const std::string &file) {
     if (archive["file"].text == file)
       return &archive;
   return nullptr;
-}
-
-time_t FixedLocalTime() {
-  struct tm local = {};
-  local.tm_year = 101;
-  local.tm_mon = 1;
-  local.tm_mday = 3;
-  local.tm_hour = 4;
-  local.tm_min = 5;
-  local.tm_sec = 6;
-  local.tm_isdst = -1;
-  return mktime(&local);
 }
 
 class UnpackFixtures : public testing::Test {

@@ -10,6 +10,7 @@
 #include "package/key_table.h"
 #include "package/unpack.h"
 #include "script/uninstall_log.h"
+#include "tests/support/log_records.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/zip_builder.h"
 
@@ -42,20 +43,15 @@ protected:
     records_ = Records();
     return result;
   }
+  // The records with the scratch folder left out of their paths.
   Paths Records() const {
-    std::string log = ScratchFolder::Read(scratch_ / "unsetup.ctl");
-    Paths records;
-    for (size_t at = 0; at < log.size();) {
-      size_t end = log.find('\0', at);
-      records.push_back(log.substr(at, end - at));
-      at = end + 1;
-    }
-    // Paths relative to the scratch folder read more easily.
-    for (std::string &r : records)
-      if (r.compare(1, scratch_.path().size() + 1, scratch_.path() + "/") == 0)
-        r = r.substr(0, 1) + r.substr(scratch_.path().size() + 2);
+    Paths records = LogRecordsOf(ScratchFolder::Read(scratch_ / "unsetup.ctl"), scratch_.path() + "/");
+    for (std::string &record : records)
+      if (record.size() > 1 && record[1] == '~')
+        record.erase(1, 1);
     return records;
   }
+
   Paths Extracted() const { return ScratchFolder::Tree(destination_); }
   // Everything the scratch folder holds besides the destination's contents.
   Paths OutsideDestination() const {

@@ -16,6 +16,7 @@
 #include "script/folder_chain.h"
 #include "script/script_reader.h"
 #include "script/uninstall_log.h"
+#include "tests/support/log_records.h"
 #include "tests/support/user_interface_recorder.h"
 #include "tests/support/zip_builder.h"
 
@@ -80,20 +81,11 @@ protected:
   // The log's records, with the scratch folder written as "~".
   Lines Records() const {
     std::ifstream in(root_ + "\\log.ctl", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    std::string log = s.str();
-    Lines records;
-    for (size_t at = 0; at < log.size();) {
-      size_t end = log.find('\0', at);
-      std::string record = log.substr(at, end - at);
-      for (size_t found; (found = record.find(root_)) != std::string::npos;)
-        record.replace(found, root_.size(), "~");
-      records.push_back(record);
-      at = end + 1;
-    }
-    return records;
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return LogRecordsOf(bytes.str(), root_);
   }
+
   Lines Messages() const { return RecordedUserInterface().messages; }
 
   std::string root_, script_;

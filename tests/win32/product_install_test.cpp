@@ -15,6 +15,7 @@
 #include "script/folder_chain.h"
 #include "script/product_install.h"
 #include "script/script_reader.h"
+#include "tests/support/log_records.h"
 #include "tests/support/user_interface_recorder.h"
 #include "tests/support/zip_builder.h"
 
@@ -85,18 +86,9 @@ protected:
     return "Test Game\nV=" + version + "\nK=SCORES.DAT\nF=" + folder + "\nZ=GAME.QPK\n" + more;
   }
   Lines Log(const std::string &folder) const {
-    std::string log = Read(root_ + "\\QMG\\" + folder + "\\unsetup.ctl");
-    Lines records;
-    for (size_t at = 0; at < log.size();) {
-      size_t end = log.find('\0', at);
-      std::string record = log.substr(at, end - at);
-      for (size_t found; (found = record.find(root_)) != std::string::npos;)
-        record.replace(found, root_.size(), "~");
-      records.push_back(record);
-      at = end + 1;
-    }
-    return records;
+    return LogRecordsOf(Read(root_ + "\\QMG\\" + folder + "\\unsetup.ctl"), root_);
   }
+
   static std::string Value(const std::string &entry, const char *name) {
     char data[512] = "";
     DWORD size = sizeof data;

@@ -11,6 +11,7 @@
 
 #include "package/unpack.h"
 #include "script/uninstall_log.h"
+#include "tests/support/log_records.h"
 #include "tests/support/zip_builder.h"
 
 namespace {
@@ -47,17 +48,11 @@ protected:
   }
   Paths Records() const {
     std::ifstream in(root_ + "\\unsetup.ctl", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    std::string log = s.str();
-    Paths records;
-    for (size_t at = 0; at < log.size();) {
-      size_t end = log.find('\0', at);
-      records.push_back(log.substr(at, end - at));
-      at = end + 1;
-    }
-    return records;
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return LogRecordsOf(bytes.str());
   }
+
   DWORD Attributes(const std::string &relative) const {
     return GetFileAttributesA((destination_ + "\\" + relative).c_str());
   }

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "setup_driver.h"
+#include "tests/support/log_records.h"
 
 namespace setup_driver {
 
@@ -25,16 +26,7 @@ std::vector<std::string> ReadUninstallLog(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream bytes;
   bytes << in.rdbuf();
-  std::string log = bytes.str();
-  std::vector<std::string> records;
-  for (size_t at = 0; at < log.size();) {
-    size_t end = log.find('\0', at);
-    if (end == std::string::npos)
-      break;
-    records.push_back(log.substr(at, end - at));
-    at = end + 1;
-  }
-  return records;
+  return LogRecordsOf(bytes.str());
 }
 
 std::string UninstallValue(const std::string &entry, const char *name) {
