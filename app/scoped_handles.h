@@ -48,3 +48,56 @@ public:
 private:
   UINT previous_;
 };
+
+// A memory device context compatible with `reference` (the screen when it is
+// null), deleted at scope end.
+class ScopedMemoryDC {
+public:
+  explicit ScopedMemoryDC(HDC reference) : dc_(CreateCompatibleDC(reference)) {}
+  ~ScopedMemoryDC() {
+    if (dc_)
+      DeleteDC(dc_);
+  }
+  ScopedMemoryDC(const ScopedMemoryDC &) = delete;
+  ScopedMemoryDC &operator=(const ScopedMemoryDC &) = delete;
+  bool valid() const { return dc_ != nullptr; }
+  HDC get() const { return dc_; }
+
+private:
+  HDC dc_;
+};
+
+// A GDI object (bitmap, brush, pen) deleted at scope end.
+class ScopedGdiObject {
+public:
+  explicit ScopedGdiObject(HGDIOBJ object) : object_(object) {}
+  ~ScopedGdiObject() {
+    if (object_)
+      DeleteObject(object_);
+  }
+  ScopedGdiObject(const ScopedGdiObject &) = delete;
+  ScopedGdiObject &operator=(const ScopedGdiObject &) = delete;
+  HGDIOBJ get() const { return object_; }
+
+private:
+  HGDIOBJ object_;
+};
+
+// Selects a GDI object into a device context; the object it replaced goes
+// back in at scope end. Declare it after the holders of the context and the
+// object, so that it is undone before either is deleted.
+class ScopedSelection {
+public:
+  ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ~ScopedSelection() {
+    if (selected())
+      SelectObject(dc_, old_);
+  }
+  ScopedSelection(const ScopedSelection &) = delete;
+  ScopedSelection &operator=(const ScopedSelection &) = delete;
+  bool selected() const { return old_ != nullptr && old_ != HGDI_ERROR; }
+
+private:
+  HDC dc_;
+  HGDIOBJ old_;
+};

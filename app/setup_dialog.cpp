@@ -1,5 +1,6 @@
 #include "app/setup_dialog.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -9,7 +10,10 @@
 #include "app/setup_state.h"
 #include "app/setup_windows.h"
 #include "app/user_interface.h"
+#include "browse/browse_folder_dialog.h"
 #include "package/key_table.h"
+#include "picture/picture_placement.h"
+#include "picture/transparent_bitmap.h"
 #include "resources/resource_ids.h"
 #include "script/product_scan.h"
 #include "script/script_checksum.h"
@@ -59,6 +63,26 @@ BOOL OnInitDialog(HWND dialog) {
   return TRUE;
 }
 
+// The background picture is read afresh on every paint and keyed on the
+// colour of its top left pixel. It sits left of the instruction text and
+// above the blank marker.
+void DrawBackgroundPicture(HWND dialog, HDC dc) {
+  static const ColorKeyPoint TopLeftKey[] = {{0, 0}, {-1, -1}};
+  char path[PathCapacity];
+  int length = snprintf(path, sizeof path, "%sSETUPBK.QBK", SourceFolder);
+  CTransparentBitmap picture;
+  if (length < 0 || static_cast<size_t>(length) >= sizeof path || !picture.Load(path, TopLeftKey))
+    return;
+  RECT whole, text, marker;
+  GetWindowRect(dialog, &whole);
+  GetWindowRect(GetDlgItem(dialog, IDC_TEXT_LINE1), &text);
+  GetWindowRect(GetDlgItem(dialog, IDC_PICTURE_TOP), &marker);
+  PicturePosition at =
+      PlacePicture(whole.left, whole.top, text.left, marker.top, picture.Width(), picture.Height());
+  picture.Draw(dc, at.x, at.y, picture.Width(), picture.Height(), 0, 0);
+  picture.Release();
+}
+
 void OnPaint(HWND dialog) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(dialog, &paint);
@@ -66,6 +90,7 @@ void OnPaint(HWND dialog) {
     SelectPalette(dc, SetupPalette, TRUE);
     RealizePalette(dc);
   }
+  DrawBackgroundPicture(dialog, dc);
   EndPaint(dialog, &paint);
 }
 
@@ -73,8 +98,8 @@ void OnBrowse(HWND dialog) {
   TakeFolderFromEdit(dialog);
   if (InstallFolder[0] == '\0')
     strcpy(InstallFolder, "C:\\");
-  // The folder browser is not part of this build yet: the folder stays as
-  // it is in the edit.
+  if (RunFolderBrowser() == 1)
+    SetDlgItemTextA(dialog, IDC_INSTALL_FOLDER, InstallFolder);
 }
 
 void OnInstall(HWND dialog) {

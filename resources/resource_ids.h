@@ -23,3 +23,12 @@
 #define IDC_TEXT_LINE4 1061
 #define IDC_TEXT_LINE5 1062
 #define IDC_TEXT_LINE6 1063
+
+// Folder browser.
+#define IDC_NEW_FOLDER 3
+#define IDC_FOLDER_TREE 1055
+#define IDC_FOLDER_TEXT 1056
+
+// New folder dialog.
+#define IDC_FOLDER_NAME 1057
+#define IDC_PARENT_FOLDER 1058

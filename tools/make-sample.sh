@@ -50,6 +50,7 @@ pack MOSAIC.QPK 05 MOSAIC
 rm -rf "$staging"
 
 cp "$win32/SETUP.exe" "$out/SETUP.EXE"
+python3 "$here/sample/draw_background.py" "$out/SETUPBK.QBK"
 cp "$here/sample/SETUP.CTL" "$here/sample/README.TXT" "$here/sample/LILYLINK.CFG" "$out/"
 "$qmgdist" stamp "$out/SETUP.CTL" >/dev/null
 "$qmgdist" verify "$out/SETUP.CTL" >/dev/null
