@@ -15,16 +15,6 @@
 
 namespace {
 
-// Reads an operand to the end of its line. An operand longer than the buffer
-// is refused rather than cut into another name.
-bool ReadOperand(char *buffer, size_t capacity) {
-  uint32_t start = ScriptCursor;
-  if (ReadToLineEnd(buffer, capacity))
-    return true;
-  ReportScriptError("Line too long in SETUP file:\n%s", start);
-  return false;
-}
-
 // Reads the first operand of C or M: up to "=", CR, LF or the end. True when
 // it ended at "=", which is then stepped over.
 bool ReadFirstOperand(std::string &operand) {

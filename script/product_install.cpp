@@ -52,26 +52,14 @@ bool ReadHeadLine(char letter, const char *missingMessage, char *buffer, size_t 
     ShowFormattedMessage(missingMessage, TokenBuffer);
     return false;
   }
-  if (!ExpectEquals())
-    return false;
-  uint32_t start = ScriptCursor;
-  if (!ReadToLineEnd(buffer, capacity)) {
-    ReportScriptError("Line too long in SETUP file:\n%s", start);
-    return false;
-  }
-  return true;
+  return ExpectEquals() && ReadOperand(buffer, capacity);
 }
 
 bool ReadKeepEntries() {
   KeepList.clear();
   while (SkipBlanks() && PeekUpper() == 'K') {
-    if (!ExpectEquals())
+    if (!ExpectEquals() || !ReadOperand(TokenBuffer, sizeof TokenBuffer))
       return false;
-    uint32_t start = ScriptCursor;
-    if (!ReadToLineEnd(TokenBuffer, sizeof TokenBuffer)) {
-      ReportScriptError("Line too long in SETUP file:\n%s", start);
-      return false;
-    }
     KeepList.emplace_back(TokenBuffer);
   }
   return true;
@@ -113,11 +101,8 @@ bool InstallSection() {
     if (!UnpackSharedPackage(shared))
       return false;
 
-  uint32_t titleStart = ScriptCursor;
-  if (!ReadToLineEnd(ProductTitle, sizeof ProductTitle)) {
-    ReportScriptError("Line too long in SETUP file:\n%s", titleStart);
+  if (!ReadOperand(ProductTitle, sizeof ProductTitle))
     return false;
-  }
   ShowProductInProgress(ProductTitle);
   if (!ReadHeadLine('V', "Expected VERSION specification in CTL file:\n%s", ProductVersion, sizeof ProductVersion) ||
       !ReadKeepEntries() ||

@@ -78,6 +78,14 @@ bool ReadToLineEnd(char *buffer, size_t capacity) {
   return fits;
 }
 
+bool ReadOperand(char *buffer, size_t capacity) {
+  uint32_t start = ScriptCursor;
+  if (ReadToLineEnd(buffer, capacity))
+    return true;
+  ReportScriptError("Line too long in SETUP file:\n%s", start);
+  return false;
+}
+
 void CopyGeneralExcerpt(uint32_t from, char excerpt[ExcerptCapacity]) {
   size_t used = 0;
   for (uint32_t p = from; used < ExcerptLength && InScript(p); p++)

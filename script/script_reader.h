@@ -30,6 +30,11 @@ bool ExpectEquals();
 // was cut to capacity - 1 characters.
 bool ReadToLineEnd(char *buffer, size_t capacity);
 
+// ReadToLineEnd for an operand that must be taken whole: one longer than
+// the buffer is reported ("Line too long in SETUP file:") and refused, so
+// that a name is never cut into another name.
+bool ReadOperand(char *buffer, size_t capacity);
+
 // Excerpts for messages: at most 20 characters, NUL-terminated.
 // The general excerpt runs over line breaks; the command-line excerpt stops
 // at CR or LF.
