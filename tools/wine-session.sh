@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
 # Starts or stops the Wine session that the Win32 tests run in:
-#   wine-session.sh start STATE_DIR
+#   wine-session.sh start STATE_DIR [8bit]
 #   wine-session.sh stop STATE_DIR
 # "start" runs one Xvfb screen and boots two fresh throwaway prefixes on it,
 # each showing its programs in a Wine virtual desktop (so windows have
 # captions, as on a real desktop):
 #   STATE_DIR/prefix-large  a 1024x768 desktop
 #   STATE_DIR/prefix-small  a 640x480 desktop (the narrow-screen placement)
-# tools/wine-run.sh runs a program in one of them.
+# With "8bit" it makes a session of its own on a 256-colour (palette)
+# screen instead: one Xvfb screen of 1024x768 at 8 bits and prefix-large
+# alone. tools/wine-run.sh runs a program in one of them. A session whose
+# screen or prefixes cannot be made is taken down again: "start" fails and
+# leaves no display file behind.
 set -euo pipefail
 
 action=${1:?start or stop}
 state=${2:?state folder}
+mode=${3:-}
 mkdir -p "$state"
 state=$(cd "$state" && pwd)
 
@@ -38,35 +43,57 @@ boot_prefix() { # name WIDTHxHEIGHT
   WINEPREFIX="$prefix" wineserver -w 2>/dev/null || true
 }
 
+give_up() {
+  echo "wine-session: $1" >&2
+  stop_session
+  rm -f "$state/display"
+  exit 1
+}
+
 case "$action" in
 stop)
   stop_session
   ;;
 start)
   stop_session
+  rm -f "$state/display"
+  case "$mode" in
+  "") screen=1280x1024x24 first=90 ;;
+  # Numbers of their own, so that a palette session and the usual one can
+  # start side by side.
+  8bit) screen=1024x768x8 first=150 ;;
+  *) echo "usage: wine-session.sh start STATE_DIR [8bit]" >&2; exit 2 ;;
+  esac
   # A display number no other X server uses.
   display=""
-  for n in $(seq 90 140); do
+  for n in $(seq "$first" $((first + 50))); do
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
   done
   [ -n "$display" ] || { echo "wine-session: no free X display" >&2; exit 1; }
-  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+  Xvfb ":$display" -screen 0 "$screen" -nolisten tcp >"$state/xvfb.log" 2>&1 &
   echo $! >"$state/xvfb.pid"
   for _ in $(seq 50); do
     [ -e "/tmp/.X11-unix/X$display" ] && break
     sleep 0.1
   done
+  kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null && [ -e "/tmp/.X11-unix/X$display" ] ||
+    give_up "Xvfb did not start a $screen screen on :$display (see $state/xvfb.log)"
   echo ":$display" >"$state/display"
   export DISPLAY=":$display"
+  boots=()
   boot_prefix large 1024x768 &
-  large=$!
-  boot_prefix small 640x480 &
-  small=$!
-  wait "$large" "$small"
-  echo "wine-session: display :$display, prefixes in $state"
+  boots+=($!)
+  if [ -z "$mode" ]; then
+    boot_prefix small 640x480 &
+    boots+=($!)
+  fi
+  booted=true
+  for boot in "${boots[@]}"; do wait "$boot" || booted=false; done
+  $booted || give_up "a prefix did not boot on :$display"
+  echo "wine-session: display :$display ($screen), prefixes in $state"
   ;;
 *)
-  echo "usage: wine-session.sh start|stop STATE_DIR" >&2
+  echo "usage: wine-session.sh start STATE_DIR [8bit] | stop STATE_DIR" >&2
   exit 2
   ;;
 esac

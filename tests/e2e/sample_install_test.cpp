@@ -136,10 +136,13 @@ protected:
           setup.Settle();
           setup_driver::SavePng(setup_driver::CaptureScreen(), std::string(QMG_SCREENSHOT_DIR) + "/" + progressShot);
         }
-        if (question)
+        if (question) {
           setup.Press(next.window, answer);
-        else
+          // Else the next look may find the same box, not yet closed.
+          setup.WaitUntilHidden(next.window, answer == IDYES ? "Yes" : "No");
+        } else {
           setup.Answer(next.window);
+        }
         continue;
       }
       EXPECT_EQ(next.kind, Shown::OtherDialog) << Describe(next);

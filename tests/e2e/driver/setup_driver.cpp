@@ -87,6 +87,36 @@ private:
   HGDIOBJ previous_;
 };
 
+// Memory lent inside the other process, for messages whose parameters
+// point to structures there; freed at scope end.
+class RemoteMemory {
+public:
+  RemoteMemory(HANDLE process, size_t size) : process_(process) {
+    address_ = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!address_)
+      throw DriverError(ErrorText("cannot lend memory inside SETUP's process"));
+  }
+  ~RemoteMemory() { VirtualFreeEx(process_, address_, 0, MEM_RELEASE); }
+  RemoteMemory(const RemoteMemory &) = delete;
+  RemoteMemory &operator=(const RemoteMemory &) = delete;
+
+  void *At(size_t offset) const { return static_cast<char *>(address_) + offset; }
+  void Write(size_t offset, const void *data, size_t size) const {
+    SIZE_T written = 0;
+    if (!WriteProcessMemory(process_, At(offset), data, size, &written) || written != size)
+      throw DriverError(ErrorText("cannot write into SETUP's process"));
+  }
+  void Read(size_t offset, void *data, size_t size) const {
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process_, At(offset), data, size, &read) || read != size)
+      throw DriverError(ErrorText("cannot read from SETUP's process"));
+  }
+
+private:
+  HANDLE process_;
+  void *address_ = nullptr;
+};
+
 // A top-level window's caption as the system keeps it: unlike WM_GETTEXT,
 // reading it sends nothing to the program, so a busy program cannot hold
 // the reader up.
@@ -247,13 +277,17 @@ const char *SetupProcess::Answer(HWND dialog) {
   const bool question = !shows(IDOK) && shows(IDYES);
   const char *name = question ? "Yes" : "OK";
   Press(dialog, question ? IDYES : IDOK);
+  WaitUntilHidden(dialog, name);
+  return name;
+}
+
+void SetupProcess::WaitUntilHidden(HWND window, const char *after) const {
   const DWORD started = GetTickCount();
-  while (IsWindow(dialog) && IsWindowVisible(dialog)) {
+  while (IsWindow(window) && IsWindowVisible(window)) {
     if (GetTickCount() - started >= timeouts_.step)
-      throw DriverError("the window stayed open for " + Seconds(timeouts_.step) + " after " + name);
+      throw DriverError("the window stayed open for " + Seconds(timeouts_.step) + " after " + after);
     Sleep(PollInterval);
   }
-  return name;
 }
 
 DWORD SetupProcess::WaitForExit() {
@@ -337,6 +371,173 @@ void SetupProcess::Settle() const {
   // painted windows to the X screen a moment later; neither can be waited
   // for from outside, so give them a pause.
   Sleep(500);
+}
+
+HWND SetupProcess::WaitForOwnWindow(const char *caption) const {
+  const DWORD started = GetTickCount();
+  for (;;) {
+    if (HWND window = FindOwnWindow(caption))
+      return window;
+    if (!Running())
+      throw DriverError(std::string("SETUP ended without showing \"") + caption + "\"");
+    if (GetTickCount() - started >= timeouts_.step)
+      throw DriverError(std::string("SETUP showed no \"") + caption + "\" within " + Seconds(timeouts_.step));
+    Sleep(PollInterval);
+  }
+}
+
+Shown SetupProcess::NextMessageBox() const {
+  return Describe(Shown::MessageBox, WaitForOwnWindow(MessageBoxCaption));
+}
+
+bool SetupProcess::MessageBoxShown(HWND besides) const {
+  HWND window = nullptr;
+  while ((window = FindWindowExA(nullptr, window, DialogClass, MessageBoxCaption)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == processId_ && window != besides && IsWindowVisible(window))
+      return true;
+  }
+  return false;
+}
+
+bool SetupProcess::PressAndWaitUntilClosed(HWND dialog, int buttonId) {
+  Press(dialog, buttonId);
+  const DWORD started = GetTickCount();
+  // Hidden is not yet gone: a modal dialog is destroyed after its loop has
+  // ended, and only then does its caller go on.
+  while (IsWindow(dialog)) {
+    if (MessageBoxShown(dialog))
+      return false;
+    if (GetTickCount() - started >= timeouts_.step)
+      throw DriverError("the dialog stayed open for " + Seconds(timeouts_.step) + " after button " +
+                        std::to_string(buttonId));
+    Sleep(PollInterval);
+  }
+  // What the caller does with the result (the main dialog taking the
+  // browser's folder, the browser refreshing its tree) runs before the
+  // program reads its next message: one round trip waits for it.
+  if (HWND mainDialog = FindOwnWindow(MainDialogCaption)) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(mainDialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeouts_.reply, &ignored);
+  }
+  return true;
+}
+
+std::string SetupProcess::ControlText(HWND dialog, int controlId) const {
+  HWND control = GetDlgItem(dialog, controlId);
+  if (!control)
+    throw DriverError("the dialog has no control " + std::to_string(controlId));
+  return WindowText(control);
+}
+
+std::string SetupProcess::Type(HWND dialog, int controlId, const std::string &text) const {
+  HWND edit = GetDlgItem(dialog, controlId);
+  if (!edit)
+    throw DriverError("the dialog has no edit " + std::to_string(controlId));
+  Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""), "WM_SETTEXT");
+  for (wchar_t c : Widen(text))
+    Send(edit, WM_CHAR, c, 1, "WM_CHAR");
+  return WindowText(edit);
+}
+
+std::vector<HTREEITEM> SetupProcess::TreeChildren(HWND tree, HTREEITEM parent) const {
+  std::vector<HTREEITEM> items;
+  HTREEITEM item = parent ? reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_CHILD,
+                                                             reinterpret_cast<LPARAM>(parent), "TVM_GETNEXTITEM"))
+                          : reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0, "TVM_GETNEXTITEM"));
+  while (item) {
+    items.push_back(item);
+    item = reinterpret_cast<HTREEITEM>(
+        Send(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item), "TVM_GETNEXTITEM"));
+  }
+  return items;
+}
+
+SetupProcess::TreeItem SetupProcess::ReadTreeItem(HWND tree, HTREEITEM item) const {
+  const int TextCapacity = 520;
+  RemoteMemory memory(process_.get(), sizeof(TVITEMW) + TextCapacity * sizeof(wchar_t));
+  TVITEMW query = {};
+  query.mask = TVIF_TEXT | TVIF_CHILDREN | TVIF_STATE | TVIF_HANDLE;
+  query.hItem = item;
+  query.stateMask = TVIS_EXPANDED;
+  query.pszText = static_cast<wchar_t *>(memory.At(sizeof query));
+  query.cchTextMax = TextCapacity;
+  memory.Write(0, &query, sizeof query);
+  const wchar_t nothing = L'\0';
+  memory.Write(sizeof query, &nothing, sizeof nothing);
+  if (!Send(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(memory.At(0)), "TVM_GETITEMW"))
+    throw DriverError("the tree does not give the item");
+  memory.Read(0, &query, sizeof query);
+  std::wstring text(TextCapacity, L'\0');
+  memory.Read(sizeof query, &text[0], TextCapacity * sizeof(wchar_t));
+  text.resize(wcsnlen(text.c_str(), text.size()));
+  TreeItem read;
+  read.text = Narrow(text);
+  read.children = query.cChildren;
+  read.expanded = (query.state & TVIS_EXPANDED) != 0;
+  return read;
+}
+
+HTREEITEM SetupProcess::TreeSelection(HWND tree) const {
+  return reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, "TVM_GETNEXTITEM"));
+}
+
+HTREEITEM SetupProcess::TreeParent(HWND tree, HTREEITEM item) const {
+  return reinterpret_cast<HTREEITEM>(
+      Send(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item), "TVM_GETNEXTITEM"));
+}
+
+std::string SetupProcess::TreeItemPath(HWND tree, HTREEITEM item) const {
+  std::string path;
+  for (; item; item = TreeParent(tree, item)) {
+    std::string text = ReadTreeItem(tree, item).text;
+    if (!text.empty() && text.back() != '\\')
+      text += '\\';
+    path = text + path;
+  }
+  return path;
+}
+
+HTREEITEM SetupProcess::FindTreeChild(HWND tree, HTREEITEM parent, const std::string &text) const {
+  for (HTREEITEM item : TreeChildren(tree, parent))
+    if (lstrcmpiA(ReadTreeItem(tree, item).text.c_str(), text.c_str()) == 0)
+      return item;
+  return nullptr;
+}
+
+void SetupProcess::OpenTreeItem(HWND tree, HTREEITEM item) const {
+  Send(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item), "TVM_EXPAND");
+}
+
+void SetupProcess::SelectTreeItem(HWND tree, HTREEITEM item) const {
+  if (!Send(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item), "TVM_SELECTITEM"))
+    throw DriverError("the tree did not select the item");
+}
+
+HTREEITEM SetupProcess::ChooseTreeFolder(HWND tree, const std::string &path) const {
+  HTREEITEM item = nullptr;
+  size_t start = 0;
+  while (start < path.size()) {
+    size_t end = path.find('\\', start);
+    // The drive's item is "C:\", with its backslash.
+    std::string part = path.substr(start, end == std::string::npos ? std::string::npos
+                                                                   : end - start + (item ? 0 : 1));
+    start = end == std::string::npos ? path.size() : end + 1;
+    if (part.empty())
+      continue;
+    // A folder's items are there once it has been opened.
+    if (item)
+      OpenTreeItem(tree, item);
+    HTREEITEM child = FindTreeChild(tree, item, part);
+    if (!child)
+      throw DriverError("the folder tree has no \"" + part + "\" on the way to " + path);
+    item = child;
+  }
+  if (!item)
+    throw DriverError("no folder to choose in \"" + path + "\"");
+  SelectTreeItem(tree, item);
+  return item;
 }
 
 RECT WindowRect(HWND window) {

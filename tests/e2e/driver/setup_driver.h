@@ -13,6 +13,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 #include <stdexcept>
@@ -123,6 +124,10 @@ public:
   // Presses OK on a message box or dialog (Yes, when it asks a question
   // and has no OK) and waits until it is gone. Returns the button's name.
   const char *Answer(HWND dialog);
+  // Waits until a window of the program is hidden or gone, as a message box
+  // is once answered; `after` names what should have closed it, for the
+  // DriverError thrown when it stays open for the step timeout.
+  void WaitUntilHidden(HWND window, const char *after) const;
 
   // Waits for the end and returns the exit code; kills the program and
   // throws DriverError when it does not end in time.
@@ -142,8 +147,60 @@ public:
   // freshly shown window has been painted.
   void Settle() const;
 
+  // Waits for a visible dialog of the program with this caption and returns
+  // it. Throws DriverError when none shows within the step timeout, or the
+  // program ends first.
+  HWND WaitForOwnWindow(const char *caption) const;
+  // Waits for a message box of the program while its other windows stay
+  // open, and returns it with its text. Throws DriverError as
+  // WaitForOwnWindow does.
+  Shown NextMessageBox() const;
+  // Presses a button of a dialog and waits until the dialog is gone, as
+  // OK and Cancel of the browser and the New folder dialog do, and until
+  // the program has done what follows its closing. A message box that
+  // comes up instead stops the wait: returns false, leaving the dialog
+  // open.
+  bool PressAndWaitUntilClosed(HWND dialog, int buttonId);
+
+  // Any control's text (an edit box, a static).
+  std::string ControlText(HWND dialog, int controlId) const;
+  // Types into an edit control as the keyboard would: empties it, then sends
+  // the characters one by one, so that the edit's own limits apply. Returns
+  // the text the edit holds afterwards.
+  std::string Type(HWND dialog, int controlId, const std::string &text) const;
+
+  // The folder tree: a tree-view control of the program. Its items are read
+  // through memory lent inside the program's process (tree-view messages
+  // carry pointers, which are not carried across processes).
+  struct TreeItem {
+    std::string text;
+    int children = 0; // 1: the item offers to open; 0: it does not
+    bool expanded = false;
+  };
+  // The items of the top level (parent null) or below an item, in order.
+  std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM parent) const;
+  TreeItem ReadTreeItem(HWND tree, HTREEITEM item) const;
+  HTREEITEM TreeSelection(HWND tree) const;
+  HTREEITEM TreeParent(HWND tree, HTREEITEM item) const;
+  // The texts of the item and its ancestors joined into a path with a
+  // trailing backslash ("C:\Games\Puzzles\"); empty for no item.
+  std::string TreeItemPath(HWND tree, HTREEITEM item) const;
+  // The child of `parent` (null: top level) whose text is `text`, ignoring
+  // case, or null.
+  HTREEITEM FindTreeChild(HWND tree, HTREEITEM parent, const std::string &text) const;
+  // Opens an item, as a double-click does (the program lists the folder the
+  // first time), and selects an item, as a click does.
+  void OpenTreeItem(HWND tree, HTREEITEM item) const;
+  void SelectTreeItem(HWND tree, HTREEITEM item) const;
+  // Opens the tree along a path ("C:\Games\Puzzles", backslashes only),
+  // one level at a time, and selects its last folder. Throws DriverError
+  // when a part of the path is not in the tree.
+  HTREEITEM ChooseTreeFolder(HWND tree, const std::string &path) const;
+
 private:
   LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const char *what) const;
+  // A visible message box of the program other than `besides`.
+  bool MessageBoxShown(HWND besides) const;
   std::string WindowText(HWND window) const;
   std::string StaticTexts(HWND dialog) const;
   Shown Describe(Shown::Kind kind, HWND window) const;
