@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "resources/resource_ids.h"
+#include "tests/support/win32_scratch_folder.h"
 
 namespace setup_driver {
 
@@ -44,26 +45,6 @@ const std::string &ScratchRoot() {
   return root;
 }
 
-void RemoveTreeOf(const std::string &path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..")
-        continue;
-      std::string child = path + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTreeOf(child);
-      } else {
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(child.c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
-}
 
 void WriteFileBytes(const std::string &path, const std::string &bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -124,7 +105,7 @@ Distribution::Distribution() {
     if (c == '/' || c == '\\' || c == ':')
       c = '_';
   folder_ = ScratchRoot() + "\\" + name + "-" + std::to_string(++made);
-  RemoveTreeOf(folder_);
+  Win32ScratchFolder::RemoveTree(folder_);
   setup_driver::MakeFolders(folder_);
   std::string setup = setup_driver::ToWindowsPath(QMG_SETUP_EXE);
   if (!CopyFileA(setup.c_str(), SetupExe().c_str(), FALSE))
@@ -136,7 +117,7 @@ Distribution::~Distribution() {
     printf("kept for a look: %s\n", folder_.c_str());
     return;
   }
-  RemoveTreeOf(folder_);
+  Win32ScratchFolder::RemoveTree(folder_);
 }
 
 void Distribution::WriteScript(const std::string &text) const { WriteFileBytes(PathOf("SETUP.CTL"), text); }
@@ -174,12 +155,12 @@ void Distribution::CopyFrom(const std::string &folder) const {
 
 std::string FreshScratchFolder(const std::string &name) {
   std::string folder = ScratchRoot() + "\\" + name;
-  RemoveTreeOf(folder);
+  Win32ScratchFolder::RemoveTree(folder);
   setup_driver::MakeFolders(folder);
   return folder;
 }
 
-void RemoveTree(const std::string &path) { RemoveTreeOf(path); }
+void RemoveTree(const std::string &path) { Win32ScratchFolder::RemoveTree(path); }
 
 std::string ReadFileBytes(const std::string &path) { return ReadBytesOf(path); }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/scoped_handles.h"
 #include "png_writer.h"
 #include "resources/resource_ids.h"
 
@@ -38,53 +39,6 @@ public:
 
 private:
   HDC dc_;
-};
-
-class MemoryDc {
-public:
-  explicit MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-  ~MemoryDc() {
-    if (dc_)
-      DeleteDC(dc_);
-  }
-  MemoryDc(const MemoryDc &) = delete;
-  MemoryDc &operator=(const MemoryDc &) = delete;
-  HDC get() const { return dc_; }
-
-private:
-  HDC dc_;
-};
-
-class GdiBitmap {
-public:
-  explicit GdiBitmap(HBITMAP bitmap) : bitmap_(bitmap) {}
-  ~GdiBitmap() {
-    if (bitmap_)
-      DeleteObject(bitmap_);
-  }
-  GdiBitmap(const GdiBitmap &) = delete;
-  GdiBitmap &operator=(const GdiBitmap &) = delete;
-  HBITMAP get() const { return bitmap_; }
-
-private:
-  HBITMAP bitmap_;
-};
-
-// Selects an object into a DC and puts the previous one back at scope end,
-// so that the object can be deleted afterwards.
-class Selection {
-public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  ~Selection() {
-    if (previous_)
-      SelectObject(dc_, previous_);
-  }
-  Selection(const Selection &) = delete;
-  Selection &operator=(const Selection &) = delete;
-
-private:
-  HDC dc_;
-  HGDIOBJ previous_;
 };
 
 // Memory lent inside the other process, for messages whose parameters
@@ -564,12 +518,12 @@ Image CaptureScreen() {
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void *bits = nullptr;
-  GdiBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  MemoryDc memory(screen.get());
+  ScopedGdiObject bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  ScopedMemoryDC memory(screen.get());
   if (!bitmap.get() || !bits || !memory.get())
     throw DriverError(ErrorText("cannot make a bitmap of the screen's size"));
   {
-    Selection selected(memory.get(), bitmap.get());
+    ScopedSelection selected(memory.get(), bitmap.get());
     if (!BitBlt(memory.get(), 0, 0, size.cx, size.cy, screen.get(), 0, 0, SRCCOPY | CAPTUREBLT))
       throw DriverError(ErrorText("cannot copy the screen"));
     GdiFlush();
