@@ -13,11 +13,13 @@ phase() { # name command...
   echo "== $1: $((SECONDS - started)) s"
 }
 
+quiet() { "$@" >/dev/null; }
+
 phase "installing what is missing" tools/install-deps.sh
-phase "native configure" cmake --preset native >/dev/null
+phase "native configure" quiet cmake --preset native
 phase "native build" cmake --build --preset native
 phase "native tests" ctest --preset native
-phase "win32 configure" cmake --preset win32 >/dev/null
+phase "win32 configure" quiet cmake --preset win32
 phase "win32 build" cmake --build --preset win32
 phase "win32 tests under Wine" ctest --preset win32
 echo "== all done in $SECONDS s"
