@@ -33,6 +33,21 @@ bool ReadFirstOperand(std::string &operand) {
   return false;
 }
 
+// Reads "=first=second" of C and M from the command letter at the cursor.
+// A first operand that ends without its "=" is reported with
+// `missingSeparator` and the excerpt of the command line.
+bool ReadOperandPair(const char *missingSeparator, std::string &first, char *second, size_t capacity) {
+  char excerpt[ExcerptCapacity];
+  CopyCommandLineExcerpt(ScriptCursor, excerpt);
+  if (!ExpectEquals())
+    return false;
+  if (!ReadFirstOperand(first)) {
+    ShowFormattedMessage(missingSeparator, excerpt);
+    return false;
+  }
+  return ReadOperand(second, capacity);
+}
+
 bool RunBlock(RunMode mode) {
   ScriptCursor++; // the "{"
   for (;;) {
@@ -53,17 +68,9 @@ bool RunBlock(RunMode mode) {
 bool AtBlockStart() { return ScriptCursor < ScriptLength && ScriptBuffer[ScriptCursor] == '{'; }
 
 bool RunCopy(RunMode mode) {
-  char excerpt[ExcerptCapacity];
-  CopyCommandLineExcerpt(ScriptCursor, excerpt);
-  if (!ExpectEquals())
-    return false;
-  std::string source, destination;
-  if (!ReadFirstOperand(source)) {
-    ShowFormattedMessage("Expected '=' separating file names in Copy at:\n%s", excerpt);
-    return false;
-  }
+  std::string source;
   char second[TokenCapacity];
-  if (!ReadOperand(second, sizeof second))
+  if (!ReadOperandPair("Expected '=' separating file names in Copy at:\n%s", source, second, sizeof second))
     return false;
   char sourcePath[PathCapacity], destinationPath[PathCapacity];
   if (!FormatPath(sourcePath, sizeof sourcePath, "%s%s", SourceFolder, source.c_str()) ||
@@ -143,17 +150,9 @@ bool RunCondition(RunMode mode) {
 }
 
 bool RunShortcut(RunMode mode) {
-  char excerpt[ExcerptCapacity];
-  CopyCommandLineExcerpt(ScriptCursor, excerpt);
-  if (!ExpectEquals())
-    return false;
   std::string program;
-  if (!ReadFirstOperand(program)) {
-    ShowFormattedMessage("Expected '=' separating EXE name from title in M at:\n%s", excerpt);
-    return false;
-  }
   char title[TokenCapacity];
-  if (!ReadOperand(title, sizeof title))
+  if (!ReadOperandPair("Expected '=' separating EXE name from title in M at:\n%s", program, title, sizeof title))
     return false;
   char programPath[PathCapacity];
   if (!FormatPath(programPath, sizeof programPath, "%s\\%s", ProductFolder, program.c_str()))

@@ -53,6 +53,7 @@ protected:
   }
 
   Paths Extracted() const { return ScratchFolder::Tree(destination_); }
+  void RemoveDestination() const { std::system(("rm -rf '" + destination_ + "'").c_str()); }
   // Everything the scratch folder holds besides the destination's contents.
   Paths OutsideDestination() const {
     Paths outside;
@@ -176,7 +177,7 @@ TEST_F(Unpack, ResultCodesOfDamagedAndUnusualArchives) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.why);
-    std::system(("rm -rf '" + destination_ + "'").c_str());
+    RemoveDestination();
     EXPECT_EQ(Run(c.archive), c.result);
     Paths files;
     for (const std::string &p : Extracted())
@@ -209,7 +210,7 @@ TEST_F(Unpack, NamesAreMappedToWhatAWindowsFolderCanHold) {
   EXPECT_EQ(Run(ZipBuilder().Add(backslashed).Build()), UnpackWarning);
   EXPECT_EQ(Extracted(), (Paths{"data/", "data/sound/", "data/sound/a.wav"}));
 
-  std::system(("rm -rf '" + destination_ + "'").c_str());
+  RemoveDestination();
   EXPECT_EQ(Run(ZipBuilder()
                     .Add("what?.txt", "q")
                     .Add("star*and:colon.txt", "s")
@@ -253,14 +254,14 @@ TEST_F(Unpack, HostileNamesStayInsideTheDestination) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.why);
-    std::system(("rm -rf '" + destination_ + "'").c_str());
+    RemoveDestination();
     EXPECT_EQ(Run(ZipBuilder().Add(c.name, "payload").Build()), c.result);
     EXPECT_EQ(Extracted(), c.files);
     EXPECT_EQ(OutsideDestination(), (Paths{"PKG.QPK", "unsetup.ctl"}));
   }
   for (const ZipMember &m : {utf8Escape, utf8Dots}) {
     SCOPED_TRACE(m.name);
-    std::system(("rm -rf '" + destination_ + "'").c_str());
+    RemoveDestination();
     Run(ZipBuilder().Add(m).Build());
     EXPECT_EQ(OutsideDestination(), (Paths{"PKG.QPK", "unsetup.ctl"}));
   }
