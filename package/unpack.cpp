@@ -29,6 +29,7 @@
 //  51 the archive ended unexpectedly   76 the archive path is a folder
 #include "package/unpack.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -269,7 +270,7 @@ DataOutcome CopyStored(Extraction &x, FILE *file, uint32_t size, uLong &crc, int
   uint32_t remaining = size;
   while (remaining > 0) {
     const uint8_t *chunk;
-    size_t got = ArchiveNextChunk(x.reader, remaining < WindowSize ? remaining : WindowSize, &chunk);
+    size_t got = ArchiveNextChunk(x.reader, std::min<size_t>(remaining, WindowSize), &chunk);
     if (got == 0) {
       dataResult = UnpackTruncated;
       break;

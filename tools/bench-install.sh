@@ -6,7 +6,10 @@
 #   tools/bench-install.sh
 #
 # QMG_BENCH_RUNS=N sets the number of runs (default 3); QMG_BENCH_DIR=DIR the
-# working folder (default build/bench/install; emptied, then removed).
+# working folder (default build/bench/install; emptied, then removed);
+# QMG_BENCH_ARCH=i686 or x86_64 the build that is timed (default: the i686
+# one that ships where this machine runs it, else its x86_64 twin). The
+# figures name the architecture they were taken on.
 #
 # The distribution: 8 products of about 26 MB each (some 3,600 files and 210
 # MB in all: text-like, repetitive binary and random data from a fixed seed),
@@ -17,14 +20,20 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+. tools/wine-arch.sh
 runs=${QMG_BENCH_RUNS:-3}
 
 echo "== building"
 tools/install-deps.sh
+arch=${QMG_BENCH_ARCH:-$(qmg_runnable_arches | head -n 1)}
+[ -n "$arch" ] || { echo "bench-install: no Windows architecture runs here (reasons above)" >&2; exit 1; }
+reason=$(qmg_arch_probe "$arch") || { echo "bench-install: $arch: $reason" >&2; exit 1; }
+preset=$(qmg_preset "$arch")
+echo "architecture: $arch ($preset build, $(qmg_wine_loader "$arch"))"
 cmake --preset bench >/dev/null && cmake --build --preset bench >/dev/null
-cmake --preset win32 >/dev/null && cmake --build --preset win32 >/dev/null
+cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" >/dev/null
 qmgdist=build/bench/qmgdist/qmgdist
-driver=build/win32/tests/e2e/driver/setup-driver.exe
+driver=build/$preset/tests/e2e/driver/setup-driver.exe
 
 work=${QMG_BENCH_DIR:-build/bench/install}
 rm -rf "$work"
@@ -48,11 +57,11 @@ for area in "$work"/tree/area*; do
   printf 'L%s=Benchmark %s\nV=1.0\nF=%s\nZ=%s.QPK\n' "$code" "$name" "$name" "$name" >> "$script"
 done
 "$qmgdist" stamp "$script" >/dev/null
-cp build/win32/SETUP.exe "$dist/SETUP.EXE"
+cp "build/$preset/SETUP.exe" "$dist/SETUP.EXE"
 echo "$n products, $(du -sm "$work/tree" | cut -f1) MB in $(find "$work/tree" -type f | wc -l) files;" \
   "packages $(du -cm "$dist"/*.QPK | tail -1 | cut -f1) MB"
 
-tools/wine-session.sh start "$session" >/dev/null
+tools/wine-session.sh start "$session" "$arch" >/dev/null
 export QMG_WINE_SESSION="$session"
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
@@ -75,5 +84,5 @@ for run in $(seq "$runs"); do
 done
 install=$(printf '%s\n' "${installs[@]}" | median)
 copy=$(printf '%s\n' "${copies[@]}" | median)
-printf 'median of %d: install %.2f s, xcopy %.2f s, ratio %.2f\n' "$runs" "$install" "$copy" \
+printf '%s, median of %d: install %.2f s, xcopy %.2f s, ratio %.2f\n' "$arch" "$runs" "$install" "$copy" \
   "$(echo "$install / $copy" | bc -l)"

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both targets and runs every test:
-# native unit tests and fuzz runs, then the Win32 and end-to-end tests
-# under Wine (the Wine session is started and stopped by the test run).
-# Each phase prints how long it took.
+# Installs what is missing, builds the native and both Windows targets and
+# runs every test: native unit tests and fuzz runs, then the Win32 and
+# end-to-end tests under Wine, once for each Windows architecture this
+# machine can execute (i686 where it runs 32-bit code, x86_64 always; the
+# Wine sessions are started and stopped by the test run). Each phase prints
+# how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tools/wine-arch.sh
 
 phase() { # name command...
   local started=$SECONDS
@@ -16,10 +19,31 @@ phase() { # name command...
 quiet() { "$@" >/dev/null; }
 
 phase "installing what is missing" tools/install-deps.sh
+
+echo "== which Windows programs run here"
+arches=$(qmg_runnable_arches)
+if [ -z "$arches" ]; then
+  echo "test: this machine runs neither i686 nor x86_64 Windows programs under Wine (reasons above)" >&2
+  exit 1
+fi
+for arch in $QMG_ARCHES; do
+  if grep -qx "$arch" <<<"$arches"; then
+    echo "   $arch: tested ($(qmg_preset "$arch") preset, $(qmg_wine_prefix "$arch") prefixes, $(qmg_wine_loader "$arch"))"
+  else
+    echo "   $arch: built, not tested: $(qmg_arch_probe "$arch")"
+  fi
+done
+
 phase "native configure" quiet cmake --preset native
 phase "native build" cmake --build --preset native
 phase "native tests" ctest --preset native
-phase "win32 configure" quiet cmake --preset win32
-phase "win32 build" cmake --build --preset win32
-phase "win32 tests under Wine" ctest --preset win32
+for arch in $QMG_ARCHES; do
+  preset=$(qmg_preset "$arch")
+  phase "$preset configure" quiet cmake --preset "$preset"
+  phase "$preset build" cmake --build --preset "$preset"
+done
+for arch in $arches; do
+  preset=$(qmg_preset "$arch")
+  phase "$preset tests under Wine ($arch)" ctest --preset "$preset"
+done
 echo "== all done in $SECONDS s"

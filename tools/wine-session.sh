@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
 # Starts or stops the Wine session that the Win32 tests run in:
-#   wine-session.sh start STATE_DIR [8bit]
+#   wine-session.sh start STATE_DIR ARCH [8bit]
 #   wine-session.sh stop STATE_DIR
-# "start" runs one Xvfb screen and boots two fresh throwaway prefixes on it,
-# each showing its programs in a Wine virtual desktop (so windows have
-# captions, as on a real desktop):
+# ARCH is the architecture of the programs the session will run: i686 (a
+# 32-bit prefix and loader) or x86_64 (a 64-bit prefix and wine64); see
+# tools/wine-arch.sh. "start" runs one Xvfb screen and boots two fresh
+# throwaway prefixes of that kind on it, each showing its programs in a Wine
+# virtual desktop (so windows have captions, as on a real desktop):
 #   STATE_DIR/prefix-large  a 1024x768 desktop
 #   STATE_DIR/prefix-small  a 640x480 desktop (the narrow-screen placement)
 # With "8bit" it makes a session of its own on a 256-colour (palette)
 # screen instead: one Xvfb screen of 1024x768 at 8 bits and prefix-large
 # alone. tools/wine-run.sh runs a program in one of them. A session whose
-# screen or prefixes cannot be made is taken down again: "start" fails and
-# leaves no display file behind.
+# screen or prefixes cannot be made is taken down again: "start" fails with
+# the cause and leaves no display file behind.
 set -euo pipefail
+. "$(dirname "$0")/wine-arch.sh"
 
-action=${1:?start or stop}
-state=${2:?state folder}
-mode=${3:-}
+usage() {
+  echo "usage: wine-session.sh start STATE_DIR i686|x86_64 [8bit] | stop STATE_DIR" >&2
+  exit 2
+}
+action=${1:-}
+state=${2:-}
+[ -n "$action" ] && [ -n "$state" ] || usage
 mkdir -p "$state"
 state=$(cd "$state" && pwd)
 
@@ -35,9 +42,9 @@ stop_session() {
 boot_prefix() { # name WIDTHxHEIGHT
   local prefix="$state/prefix-$1"
   rm -rf "$prefix"
-  WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1
-  WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$2" /f >/dev/null 2>&1
+  WINEPREFIX="$prefix" "$loader" wineboot -i >"$state/boot-$1.log" 2>&1 || return 1
+  WINEPREFIX="$prefix" "$loader" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  WINEPREFIX="$prefix" "$loader" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$2" /f >/dev/null 2>&1
   # The desktop size takes effect when the prefix's wineserver starts anew.
   WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
   WINEPREFIX="$prefix" wineserver -w 2>/dev/null || true
@@ -55,14 +62,19 @@ stop)
   stop_session
   ;;
 start)
+  arch=${3:-}
+  mode=${4:-}
+  loader=$(qmg_wine_loader "$arch" 2>/dev/null) || usage
   stop_session
-  rm -f "$state/display"
+  rm -f "$state/display" "$state/arch"
+  reason=$(qmg_arch_probe "$arch") || give_up "cannot start an $arch session: $reason"
+  export WINEARCH=$(qmg_wine_prefix "$arch")
   case "$mode" in
   "") screen=1280x1024x24 first=90 ;;
   # Numbers of their own, so that a palette session and the usual one can
   # start side by side.
   8bit) screen=1024x768x8 first=150 ;;
-  *) echo "usage: wine-session.sh start STATE_DIR [8bit]" >&2; exit 2 ;;
+  *) usage ;;
   esac
   # A display number no other X server uses.
   display=""
@@ -89,11 +101,13 @@ start)
   fi
   booted=true
   for boot in "${boots[@]}"; do wait "$boot" || booted=false; done
-  $booted || give_up "a prefix did not boot on :$display"
-  echo "wine-session: display :$display ($screen), prefixes in $state"
+  if ! $booted; then
+    give_up "an $arch prefix ($WINEARCH, $loader) did not boot on :$display: $(tail -n 3 "$state"/boot-*.log 2>/dev/null | tr '\n' ' ')"
+  fi
+  echo "$arch" >"$state/arch"
+  echo "wine-session: $arch programs ($WINEARCH prefixes, $loader), display :$display ($screen), prefixes in $state"
   ;;
 *)
-  echo "usage: wine-session.sh start STATE_DIR [8bit] | stop STATE_DIR" >&2
-  exit 2
+  usage
   ;;
 esac

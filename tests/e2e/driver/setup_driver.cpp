@@ -99,8 +99,17 @@ SetupProcess::SetupProcess(const std::string &setupExe, Timeouts timeouts) : tim
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(full, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                      &info))
+  // Wine now and then fails to bring up a new process on a loaded machine and
+  // says ERROR_INTERNAL_ERROR; a program that really cannot start fails the
+  // same way every time, so a few tries tell the two apart.
+  bool started = false;
+  for (int attempt = 0; attempt < 3 && !started; attempt++) {
+    started = CreateProcessA(full, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                             &startup, &info);
+    if (!started && GetLastError() != ERROR_INTERNAL_ERROR)
+      break;
+  }
+  if (!started)
     throw DriverError(ErrorText(std::string("cannot start ") + full));
   CloseHandle(info.hThread);
   process_.reset(info.hProcess);
