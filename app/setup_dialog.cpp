@@ -39,12 +39,19 @@ void OfferProduct(const char *title, int slot) {
 }
 
 // Reads the edit into FolderText and makes it a full path in InstallFolder.
-// A text that cannot be resolved leaves InstallFolder as it was.
-void TakeFolderFromEdit(HWND dialog) {
+// A text that does not fit FolderText, or that cannot be resolved within a
+// path buffer, leaves InstallFolder as it was and gives false: cut short,
+// it would name another folder than the one typed.
+bool TakeFolderFromEdit(HWND dialog) {
+  FolderText[0] = '\0';
+  if (GetWindowTextLengthA(GetDlgItem(dialog, IDC_INSTALL_FOLDER)) >= static_cast<int>(sizeof FolderText))
+    return false;
   GetDlgItemTextA(dialog, IDC_INSTALL_FOLDER, FolderText, sizeof FolderText);
   char full[PathCapacity];
-  if (_fullpath(full, FolderText, sizeof full))
-    strcpy(InstallFolder, full);
+  if (!_fullpath(full, FolderText, sizeof full))
+    return false;
+  strcpy(InstallFolder, full);
+  return true;
 }
 
 BOOL OnInitDialog(HWND dialog) {
@@ -103,8 +110,8 @@ void OnBrowse(HWND dialog) {
 }
 
 void OnInstall(HWND dialog) {
-  TakeFolderFromEdit(dialog);
-  if (FolderText[0] == '\0' || InstallFolder[0] == '\0') {
+  bool resolved = TakeFolderFromEdit(dialog);
+  if (!resolved || FolderText[0] == '\0' || InstallFolder[0] == '\0') {
     ShowMessage("Invalid folder");
     return;
   }

@@ -18,11 +18,17 @@
 
 namespace {
 
-void FindSourceFolder() {
+// False when the program's own path does not fit a path buffer: cut
+// short, it would name one of the distribution folder's parents, and the
+// script found there would be another distribution's.
+bool FindSourceFolder() {
   char module[PathCapacity];
   DWORD length = GetModuleFileNameA(AppInstance, module, PathCapacity - 1);
-  module[length < PathCapacity ? length : PathCapacity - 1] = '\0';
+  if (length == 0 || length >= PathCapacity - 1)
+    return false;
+  module[length] = '\0';
   SourceFolderFromModulePath(module, SourceFolder, sizeof SourceFolder);
+  return true;
 }
 
 // Loads SETUP.CTL into ScriptBuffer. A script that is missing, a folder,
@@ -62,9 +68,9 @@ void RepaintScreen() { InvalidateRect(nullptr, nullptr, TRUE); }
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CoInitialize(nullptr);
   AppInstance = instance;
-  FindSourceFolder();
+  bool sourceFound = FindSourceFolder();
   MeasureScreenAndCreatePalette();
-  if (!LoadScript()) {
+  if (!sourceFound || !LoadScript()) {
     ShowMessage("CTL error, nothing to do.");
     return 0;
   }

@@ -110,6 +110,26 @@ TEST_F(InstallFolder, EmptyFolderIsRefusedAndTheDialogStaysAsItWas) {
   EXPECT_EQ(RememberedFolder(), Folder("C:\\QMG"));
 }
 
+// A folder that does not fit the installer's path buffers is refused whole:
+// cut short it would name another folder, and the one remembered must not
+// be taken in its place either.
+TEST_F(InstallFolder, FolderTooLongForAPathIsRefusedNotCut) {
+  RememberFolder("D:\\Games");
+  SetupProcess setup(distribution_.SetupExe());
+  Shown dialog = setup.Next();
+  ASSERT_TRUE(IsMainDialog(dialog));
+  std::string tooLong = "C:\\" + std::string(600, 'x');
+  setup.SetFolder(dialog.window, tooLong);
+  setup.Press(dialog.window, IDC_INSTALL);
+  Shown refused = setup.Next(true);
+  ASSERT_TRUE(IsMessage(refused, "Invalid folder"));
+  setup.Answer(refused.window);
+  EXPECT_EQ(setup.FindOwnWindow(setup_driver::MainDialogCaption), dialog.window);
+  EXPECT_EQ(RememberedFolder(), Folder("D:\\Games"));
+  setup.Press(dialog.window, IDCANCEL);
+  EXPECT_TRUE(IsExit(setup.Next(true), 0));
+}
+
 TEST_F(InstallFolder, AbortLeavesTheRememberedFolderAlone) {
   RememberFolder("D:\\Games");
   SetupProcess setup(distribution_.SetupExe());
