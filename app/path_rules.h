@@ -1,7 +1,9 @@
-// Text rules for the installer's two folders.
+// Text rules for paths: the installer's two folders, and the full-path
+// comparisons that decide what a removal may touch.
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // The folder of the running installer from its module path: everything up to
 // and including the last "\" or ":", ending in "\". C:\Games\SETUP.EXE gives
@@ -11,3 +13,27 @@ void SourceFolderFromModulePath(const char *modulePath, char *folder, size_t cap
 // Drops one trailing backslash from a full path longer than two characters
 // unless it follows a ":": C:\QMG\ becomes C:\QMG, C:\ stays.
 void DropTrailingBackslash(char *path);
+
+// Writes a full path in one plain form, or refuses it. Accepted: a drive root
+// ("C:\" or "C:/") or a share ("\\server\share") followed by names. "/" counts
+// as "\", runs of separators count as one, a trailing separator is dropped.
+// Refused: relative and drive-relative paths, device paths ("\\?\", "\\.\"),
+// "." and ".." components, names ending in "." or a blank (Windows drops
+// those, so "x." and "x" are the same file), ":" past the drive (stream
+// names), wildcards, control characters and the other characters Windows
+// forbids in names. The result uses "\" throughout; a root alone ends in "\"
+// ("C:\"), anything else does not.
+bool NormaliseFullPath(const char *path, std::string &normal);
+
+// True when the two texts are equal once ASCII letters are upper-cased
+// (other bytes compare as they are).
+bool EqualIgnoringAsciiCase(const std::string &a, const std::string &b);
+
+// Comparisons of two full paths, both normalised first and compared without
+// regard to ASCII case; a path that cannot be normalised matches nothing.
+// `path` lies strictly below `folder`, at any depth.
+bool PathIsInside(const char *path, const char *folder);
+// `path` is an entry of `folder` itself (one level below it).
+bool PathIsDirectlyInside(const char *path, const char *folder);
+// `path` is `folder` or one of the folders above it.
+bool PathIsFolderOrAbove(const char *path, const char *folder);

@@ -111,7 +111,24 @@ bool RunFolder(RunMode mode) {
   return true;
 }
 
+// Counts the conditions being run, one inside the other.
+int NestingDepth = 0;
+
+class NestingLevel {
+public:
+  NestingLevel() { NestingDepth++; }
+  ~NestingLevel() { NestingDepth--; }
+  NestingLevel(const NestingLevel &) = delete;
+  NestingLevel &operator=(const NestingLevel &) = delete;
+  bool tooDeep() const { return NestingDepth > NestingLimit; }
+};
+
 bool RunCondition(RunMode mode) {
+  NestingLevel level;
+  if (level.tooDeep()) {
+    ReportScriptError("Blocks nested too deeply in SETUP file:\n%s", ScriptCursor);
+    return false;
+  }
   if (!ExpectEquals() || !ReadOperand(TokenBuffer, sizeof TokenBuffer))
     return false;
   char path[PathCapacity];

@@ -14,6 +14,11 @@
 
 enum RunMode { RunCarryOut = 0, RunSkip = 1 };
 
+// How deeply conditions (and the blocks they govern) may nest. Each level
+// costs a few stack frames; a script nested deeper is a script error
+// ("Blocks nested too deeply in SETUP file:"), not a stack overflow.
+enum : int { NestingLimit = 64 };
+
 // Returns true when the command was read (and, outside skip mode, carried
 // out); false when an error has been shown, which ends the section.
 bool RunCommand(RunMode mode);

@@ -4,36 +4,24 @@
 
 #include <windows.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <io.h>
-#include <direct.h>
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/scoped_handles.h"
 #include "app/setup_state.h"
 #include "app/user_interface.h"
+#include "script/entry_name.h"
 #include "script/product_install.h"
-#include "script/uninstall_log.h"
+#include "script/removal_walk.h"
+#include "script/removal_win.h"
 
 namespace {
 
 const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const int EntryNameCount = 98;
 
-enum class RemovalMode { KeepData = 1, RemoveAll = 0 };
-
-// "QMG <title>" for entry 1, "QMG <title>_n" for the others.
-std::string EntryNameOf(int n) {
-  char name[TokenCapacity];
-  if (n == 1)
-    snprintf(name, sizeof name, "QMG %s", ProductTitle);
-  else
-    snprintf(name, sizeof name, "QMG %s_%d", ProductTitle, n);
-  return name;
-}
+std::string EntryNameOf(int n) { return EntryNameFor(ProductTitle, n); }
 
 // Reads a string value into `buffer`; the type is not checked, but the text
 // always ends within the buffer.
@@ -45,112 +33,23 @@ bool ReadValue(HKEY key, const char *value, char *buffer, DWORD capacity) {
   return true;
 }
 
-bool QueryFileSize(const char *path, DWORD &size) {
-  size = 0;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path, &found);
-  if (search == INVALID_HANDLE_VALUE)
-    return false;
-  FindClose(search);
-  if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-    return false;
-  size = found.nFileSizeLow;
-  return true;
-}
-
-bool HasHighBytes(const char *text) {
-  for (; *text; text++)
-    if (static_cast<unsigned char>(*text) >= 0x80)
-      return true;
-  return false;
-}
-
-// Deletes a file named in a log; true when it is gone (also when it was gone
-// already). Paths with bytes of 0x80 and above may have been written as
-// UTF-8 by the extraction. Packages may install read-only files; the
-// installation made them, so it takes them away again.
-bool DeleteLoggedFile(const char *path) {
-  if (!HasHighBytes(path)) {
-    if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND)
-      return true;
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
-      return false;
-    SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-    return DeleteFileA(path);
-  }
-  if (_unlink(path) == 0)
-    return true;
-  wchar_t wide[1024];
-  if (MultiByteToWideChar(CP_UTF8, 0, path, -1, wide, 1024) > 0 && _wunlink(wide) == 0)
-    return true;
-  return GetLastError() == ERROR_FILE_NOT_FOUND;
-}
-
-struct Removal {
-  HKEY uninstallKey;
-  std::string folder;
-  RemovalMode mode;
-  unsigned failures = 0;
-};
-
-bool IsKeptFile(const Removal &removal, const char *path) {
-  for (const std::string &entry : KeepList)
-    if (_stricmp(path, (removal.folder + "\\" + entry).c_str()) == 0)
-      return true;
-  return false;
-}
-
-bool UndoRecord(char kind, const char *text, void *context) {
-  Removal &removal = *static_cast<Removal *>(context);
-  switch (kind) {
-  case 'F':
-    _rmdir(text); // a folder that still holds something stays, and that is fine
-    break;
-  case 'K':
-    if (RegDeleteKeyA(removal.uninstallKey, text) != ERROR_SUCCESS)
-      removal.failures++;
-    break;
-  case 'D':
-    if (removal.mode == RemovalMode::KeepData && IsKeptFile(removal, text))
-      break;
-    if (!DeleteLoggedFile(text))
-      removal.failures++;
-    break;
-  }
-  return true;
-}
-
 // Removes an installed version through its uninstall log. Reports its own
 // trouble; the caller goes on either way.
 void RemoveInstalledVersion(HKEY uninstallKey, const char *folder, RemovalMode mode, const char *entryName) {
-  char logPath[PathCapacity];
-  snprintf(logPath, sizeof logPath, "%s\\unsetup.ctl", folder);
-  DWORD size = 0;
-  std::unique_ptr<unsigned char[]> log;
-  bool read = false;
-  if (QueryFileSize(logPath, size) && size > 0) {
-    ScopedFile file(CreateFileA(logPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    log.reset(new (std::nothrow) unsigned char[size]);
-    DWORD got = 0;
-    read = file.valid() && log && ReadFile(file.get(), log.get(), size, &got, nullptr) && got == size;
-  }
-  if (!read) {
+  std::vector<unsigned char> log;
+  if (!ReadUninstallLogOf(folder, log)) {
     ShowMessage("UNSETUP.CTL error, no uninstall info.");
     RegDeleteKeyA(uninstallKey, entryName);
     return;
   }
-  Removal removal{uninstallKey, folder, mode};
-  if (mode == RemovalMode::RemoveAll)
-    for (const std::string &entry : KeepList)
-      DeleteFileA((removal.folder + "\\" + entry).c_str());
-  if (!WalkLogBackwards(log.get(), size, UndoRecord, &removal)) {
+  RemovalResult result = RemoveLoggedItems(log.data(), log.size(), RemovalScopeOf(folder, ProductTitle), mode,
+                                           KeepList, WindowsRemovalOperations(uninstallKey));
+  if (result.invalidRecord) {
     ShowMessage("Error in UNSETUP.CTL file.");
     RegDeleteKeyA(uninstallKey, entryName);
     return;
   }
-  if (removal.failures > 0)
+  if (result.failures > 0)
     ShowMessage("Warning: some items were not removed.");
 }
 

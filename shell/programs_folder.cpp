@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "app/scoped_handles.h"
 
 namespace {
@@ -41,4 +43,10 @@ bool GetProgramsFolder(char *folder, size_t capacity) {
   if (!QueryRegString(key.get(), perUser ? "Programs" : "Common Programs", folder, capacity))
     folder[0] = '\0';
   return true;
+}
+
+std::string StartMenuGroupIn(const char *programsFolder) {
+  size_t length = strlen(programsFolder);
+  bool endsInSeparator = length > 0 && programsFolder[length - 1] == '\\';
+  return std::string(programsFolder) + (endsInSeparator ? "" : "\\") + "Quillmarsh Games";
 }

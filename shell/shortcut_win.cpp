@@ -59,10 +59,8 @@ void InstallShortcut(const char *programPath, const char *title) {
     ShowMessage(TokenBuffer);
     return;
   }
-  size_t length = strlen(shortcut);
-  const char *separator = shortcut[length - 1] == '\\' ? "" : "\\";
   char group[ShortcutPathCapacity];
-  if (!FormatPath(group, MAX_PATH, "%s%sQuillmarsh Games", shortcut, separator) || !CreateFolderChain(group))
+  if (!FormatPath(group, MAX_PATH, "%s%s", StartMenuGroupIn(shortcut).c_str(), "") || !CreateFolderChain(group))
     return;
   strcpy(shortcut, group);
   strcat(shortcut, "\\");

@@ -47,4 +47,83 @@ TEST(PathRules, OneTrailingBackslashIsDroppedExceptAtADriveRoot) {
   }
 }
 
+TEST(PathRules, FullPathsAreWrittenInOnePlainFormOrRefused) {
+  struct Case {
+    const char *path, *normal; // nullptr: refused
+  } cases[] = {
+      {"C:\\QMG\\GAME", "C:\\QMG\\GAME"},
+      {"c:/QMG/GAME/data", "C:\\QMG\\GAME\\data"},
+      {"C:\\QMG\\\\GAME\\", "C:\\QMG\\GAME"}, // a product folder under a drive root is written so
+      {"C:\\", "C:\\"},
+      {"C:/", "C:\\"},
+      {"\\\\server\\share\\QMG", "\\\\server\\share\\QMG"},
+      {"//server/share", "\\\\server\\share\\"},
+      {"C:\\QMG\\caf\xC3\xA9.txt", "C:\\QMG\\caf\xC3\xA9.txt"},
+      {"C:\\QMG\\a b\\x.y.z", "C:\\QMG\\a b\\x.y.z"},
+      {"", nullptr},
+      {"QMG\\GAME", nullptr},
+      {"\\QMG\\GAME", nullptr},
+      {"C:QMG", nullptr},
+      {"C:", nullptr},
+      {"1:\\QMG", nullptr},
+      {"\\\\?\\C:\\QMG", nullptr},
+      {"\\\\.\\C:\\QMG", nullptr},
+      {"\\\\server", nullptr},
+      {"C:\\QMG\\..\\Windows", nullptr},
+      {"C:\\QMG\\.\\GAME", nullptr},
+      {"C:\\QMG\\GAME\\..", nullptr},
+      {"C:\\QMG\\.. \\Windows", nullptr},
+      {"C:\\QMG\\...\\x", nullptr},
+      {"C:\\QMG\\GAME.\\x", nullptr},
+      {"C:\\QMG\\GAME \\x", nullptr},
+      {"C:\\QMG\\x.txt:stream", nullptr},
+      {"C:\\QMG\\x.txt::$DATA", nullptr},
+      {"C:\\QMG\\*.*", nullptr},
+      {"C:\\QMG\\a?b", nullptr},
+      {"C:\\QMG\\a\"b", nullptr},
+      {"C:\\QMG\\a\tb", nullptr},
+  };
+  for (const Case &c : cases) {
+    std::string normal = "unchanged";
+    bool accepted = NormaliseFullPath(c.path, normal);
+    EXPECT_EQ(accepted, c.normal != nullptr) << c.path;
+    if (accepted && c.normal)
+      EXPECT_EQ(normal, c.normal) << c.path;
+  }
+}
+
+TEST(PathRules, WhereAPathLiesAgainstAFolder) {
+  const char *folder = "C:\\QMG\\GAME";
+  struct Case {
+    const char *path;
+    bool inside, directlyInside, folderOrAbove;
+  } cases[] = {
+      {"C:\\QMG\\GAME\\GAME.EXE", true, true, false},
+      {"c:\\qmg\\game\\Data/level.dat", true, false, false},
+      {"C:\\QMG\\GAME", false, false, true},
+      {"C:\\QMG\\GAME\\", false, false, true},
+      {"C:\\QMG", false, false, true},
+      {"C:\\", false, false, true},
+      {"C:\\QMG\\GAME2\\x", false, false, false}, // a name that merely starts the same
+      {"C:\\QMG\\GAMEx", false, false, false},
+      {"C:\\QMG\\OTHER", false, false, false},
+      {"D:\\QMG\\GAME\\x", false, false, false},
+      {"C:\\QMG\\GAME\\..\\..\\boot.ini", false, false, false},
+      {"C:\\QMG\\GAME\\x.txt:hidden", false, false, false},
+      {"\\\\?\\C:\\QMG\\GAME\\x", false, false, false},
+      {"C:\\QMG\\GAME.\\x", false, false, false},
+  };
+  for (const Case &c : cases) {
+    EXPECT_EQ(PathIsInside(c.path, folder), c.inside) << c.path;
+    EXPECT_EQ(PathIsDirectlyInside(c.path, folder), c.directlyInside) << c.path;
+    EXPECT_EQ(PathIsFolderOrAbove(c.path, folder), c.folderOrAbove) << c.path;
+  }
+  // A folder that is not a plain full path holds nothing.
+  EXPECT_FALSE(PathIsInside("C:\\QMG\\x", "C:\\QMG\\..\\QMG"));
+  EXPECT_FALSE(PathIsInside("C:\\QMG\\x", "QMG"));
+  // Letters compare without case, other bytes as they are.
+  EXPECT_TRUE(PathIsInside("C:\\JEUX\\x", "c:\\jeux"));
+  EXPECT_FALSE(PathIsInside("C:\\CAF\xC9\\x", "C:\\caf\xE9"));
+}
+
 } // namespace

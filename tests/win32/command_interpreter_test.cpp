@@ -206,6 +206,47 @@ TEST_F(Interpreter, ShortcutsGoIntoTheGroupAndAreLogged) {
   DeleteFileA((group + "\\.lnk").c_str());
 }
 
+TEST_F(Interpreter, NestingDeeperThanTheLimitIsAScriptErrorNotAStackOverflow) {
+  Installed("HAVE.CFG", "x");
+  auto nested = [](const char *condition, int levels, bool blocks) {
+    std::string script;
+    for (int i = 0; i < levels; i++)
+      script += std::string("I=") + condition + (blocks ? "\n{\n" : "\n");
+    script += "C=README.TXT=deep.txt\n";
+    for (int i = 0; blocks && i < levels; i++)
+      script += "}\n";
+    return script;
+  };
+  EXPECT_TRUE(Run(nested("HAVE.CFG", NestingLimit, true)));
+  EXPECT_EQ(Messages(), Lines{});
+  EXPECT_TRUE(Exists("deep.txt"));
+  DeleteFileA((root_ + "\\QMG\\GAME\\deep.txt").c_str());
+
+  struct Case {
+    const char *why;
+    std::string script;
+    const char *message;
+  } cases[] = {
+      {"one level past the limit", nested("HAVE.CFG", NestingLimit + 1, true),
+       "Blocks nested too deeply in SETUP file:\nI=HAVE.CFG\n{\nC=READM"},
+      {"ten thousand levels", nested("HAVE.CFG", 10000, true),
+       "Blocks nested too deeply in SETUP file:\nI=HAVE.CFG\n{\nI=HAVE."},
+      {"ten thousand levels passed over", nested("NONE", 10000, true),
+       "Blocks nested too deeply in SETUP file:\nI=NONE\n{\nI=NONE\n{\nI="},
+      {"ten thousand conditions without blocks", nested("HAVE.CFG", 10000, false),
+       "Blocks nested too deeply in SETUP file:\nI=HAVE.CFG\nI=HAVE.CF"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_FALSE(Run(c.script));
+    EXPECT_EQ(Messages(), Lines{c.message});
+    EXPECT_FALSE(Exists("deep.txt"));
+  }
+  // The depth is counted afresh: a shallow script runs after the refused ones.
+  EXPECT_TRUE(Run(nested("HAVE.CFG", 2, true)));
+  EXPECT_TRUE(Exists("deep.txt"));
+}
+
 TEST_F(Interpreter, OverlongPathsAreRefusedNotCut) {
   std::string name(500, 'n');
   EXPECT_FALSE(Run("C=README.TXT=" + name + "\n"));

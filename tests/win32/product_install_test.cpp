@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -97,6 +98,94 @@ protected:
     return data;
   }
   Lines Messages() const { return RecordedUserInterface().messages; }
+
+  // Adds records at the end of the installed log, where the removal walk
+  // starts: what someone with write access to the product folder could do.
+  void AppendToLog(const std::string &folder, const std::string &record) const {
+    std::ofstream(root_ + "\\QMG\\" + folder + "\\unsetup.ctl", std::ios::binary | std::ios::app)
+        << record << '\0';
+  }
+  static bool EntryExists(const std::string &name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(UninstallKey) + "\\" + name).c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+      return false;
+    RegCloseKey(key);
+    return true;
+  }
+  static void CreateEntry(const std::string &name) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(UninstallKey) + "\\" + name).c_str(), 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  static void DeleteEntryTree(const std::string &name) {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(UninstallKey) + "\\" + name).c_str());
+  }
+  // The scratch folder (ANSI) joined with a name written in UTF-8.
+  std::wstring Wide(const std::string &utf8Relative) const {
+    wchar_t root[MAX_PATH], relative[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, root_.c_str(), -1, root, MAX_PATH);
+    MultiByteToWideChar(CP_UTF8, 0, utf8Relative.c_str(), -1, relative, MAX_PATH);
+    return std::wstring(root) + L"\\" + relative;
+  }
+
+  // Makes `relative` a symbolic link to the folder `target`. Windows calls
+  // need a privilege; under Wine a link made on the Unix side shows as a
+  // reparse point, and Unix programs can be started from here. False when
+  // neither works.
+  bool MakeFolderLink(const std::string &relative, const std::string &target) const {
+    std::string link = root_ + "\\" + relative, to = root_ + "\\" + target;
+    if (CreateSymbolicLinkA(link.c_str(), to.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && IsLink(link))
+      return true;
+    if (!RunUnix("Z:\\bin\\ln", "/bin/ln -s \"" + UnixPath(to) + "\" \"" + UnixPath(link) + "\""))
+      return false;
+    // The Unix process is not always waited for: look until the link shows.
+    for (int i = 0; i < 250 && !IsLink(link); i++)
+      Sleep(20);
+    return IsLink(link);
+  }
+  // Wine cannot remove such a link itself, and one left behind would keep
+  // its folder from ever being empty.
+  void RemoveFolderLink(const std::string &relative) const {
+    std::string link = root_ + "\\" + relative;
+    if (!RemoveDirectoryA(link.c_str()))
+      RunUnix("Z:\\bin\\rm", "/bin/rm \"" + UnixPath(link) + "\"");
+    for (int i = 0; i < 250 && IsLink(link); i++)
+      Sleep(20);
+  }
+  static std::string UnixPath(const std::string &path) {
+    using ToUnix = char *(CDECL *)(const WCHAR *);
+    // Through void *: the exported address has no type of its own.
+    FARPROC exported = GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
+    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void *>(exported));
+    if (!toUnix)
+      return "";
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    char *found = toUnix(wide);
+    std::string text = found ? found : "";
+    HeapFree(GetProcessHeap(), 0, found);
+    return text;
+  }
+  static bool RunUnix(const char *program, std::string command) {
+    if (UnixPath("C:\\").empty())
+      return false;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(program, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+      return false;
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+  }
+  static bool IsLink(const std::string &path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  }
 
   std::string root_, script_;
 };
@@ -222,6 +311,78 @@ TEST_F(ProductInstall, AFailingCommandClosesTheLogWithWhatWasDone) {
   EXPECT_EQ(Messages(), Lines{"Error unpacking MISSING.QPK"});
   Lines log = Log("GAME");
   EXPECT_EQ(log.back(), "D~\\QMG\\GAME\\data\\level.dat");
+}
+
+TEST_F(ProductInstall, AnEditedLogCannotReachBeyondTheInstallation) {
+  const char warning[] = "Warning: some items were not removed.";
+  struct Case {
+    const char *why;
+    std::string record;
+    std::function<bool()> stillThere;
+  } cases[] = {
+      {"a file outside the product folder", "D" + root_ + "\\outside.txt", [&] { return Exists("outside.txt"); }},
+      {"a file reached with ..", "D" + root_ + "\\QMG\\GAME\\..\\..\\outside.txt",
+       [&] { return Exists("outside.txt"); }},
+      {"a file reached with / and ..", "D" + root_ + "/QMG/GAME/../../outside.txt",
+       [&] { return Exists("outside.txt"); }},
+      {"another program's Uninstall entry", "KOther Program", [] { return EntryExists("Other Program"); }},
+      {"a key below another entry", "KOther Program\\Part", [] { return EntryExists("Other Program\\Part"); }},
+      {"an empty folder outside", "F" + root_ + "\\empty", [&] { return Exists("empty"); }},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.why);
+    Write("outside.txt", "not the installer's");
+    CreateDirectoryA((root_ + "\\empty").c_str(), nullptr);
+    CreateEntry("Other Program\\Part");
+    ASSERT_TRUE(Install(Section("1.0", "GAME")));
+    AppendToLog("GAME", c.record);
+    // The same version again: the installed one is removed without asking.
+    ASSERT_TRUE(Install(Section("1.0", "GAME")));
+    EXPECT_EQ(Messages(), Lines{warning});
+    EXPECT_TRUE(c.stillThere());
+    EXPECT_EQ(Value("QMG Test Game", "Version"), "1.0");
+    EXPECT_EQ(Value("QMG Test Game_2", "Version"), "") << "the old entry went all the same";
+    DeleteEntryTree("Other Program");
+  }
+}
+
+TEST_F(ProductInstall, AnEditedLogCannotReachThroughALinkInTheProductFolder) {
+  ASSERT_TRUE(Install(Section("1.0", "GAME")));
+  CreateDirectoryA((root_ + "\\elsewhere").c_str(), nullptr);
+  Write("elsewhere\\victim.txt", "not the installer's");
+  if (!MakeFolderLink("QMG\\GAME\\link", "elsewhere"))
+    GTEST_SKIP() << "no symbolic link can be made here";
+  ASSERT_TRUE(Exists("QMG\\GAME\\link\\victim.txt"));
+  AppendToLog("GAME", "D" + root_ + "\\QMG\\GAME\\link\\victim.txt");
+  ASSERT_TRUE(Install(Section("1.0", "GAME")));
+  EXPECT_EQ(Messages(), Lines{"Warning: some items were not removed."});
+  EXPECT_TRUE(Exists("elsewhere\\victim.txt"));
+  RemoveFolderLink("QMG\\GAME\\link");
+  EXPECT_FALSE(IsLink(root_ + "\\QMG\\GAME\\link"));
+}
+
+TEST_F(ProductInstall, ReadOnlyFilesGoWhateverTheirNamesAndFoldersAlreadyGoneAreNoFailure) {
+  ZipMember utf8Name, asciiName;
+  utf8Name.name = "caf\xC3\xA9.txt";
+  utf8Name.flags = 0x0800;
+  asciiName.name = "plain.txt";
+  utf8Name.data = asciiName.data = "read only";
+  utf8Name.externalAttributes = asciiName.externalAttributes = 0x21;
+  Package("READONLY.QPK", ZipBuilder().Add(utf8Name).Add(asciiName), ProductKeyTable);
+  ASSERT_TRUE(Install(Section("1.0", "GAME", "Z=READONLY.QPK\n")));
+  DWORD attributes = GetFileAttributesW(Wide("QMG\\GAME\\caf\xC3\xA9.txt").c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  ASSERT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(GetFileAttributesA((root_ + "\\QMG\\GAME\\plain.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+  // The player removed a folder of the installation by hand.
+  system(("cmd /c rmdir /s /q \"" + root_ + "\\QMG\\GAME\\data\" >nul 2>&1").c_str());
+  ASSERT_FALSE(Exists("QMG\\GAME\\data"));
+
+  ASSERT_TRUE(Install(Section("1.0", "GAME")));
+  EXPECT_EQ(Messages(), Lines{});
+  EXPECT_EQ(GetFileAttributesW(Wide("QMG\\GAME\\caf\xC3\xA9.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(Exists("QMG\\GAME\\plain.txt"));
+  EXPECT_TRUE(Exists("QMG\\GAME\\data\\level.dat")) << "the new installation made it again";
 }
 
 } // namespace

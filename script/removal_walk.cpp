@@ -1,0 +1,144 @@
+#include "script/removal_walk.h"
+
+#include <cstring>
+
+#include "app/file_system.h"
+#include "app/path_rules.h"
+#include "script/entry_name.h"
+#include "script/uninstall_log.h"
+
+namespace {
+
+struct Walk {
+  const RemovalScope &scope;
+  RemovalMode mode;
+  const std::vector<std::string> &keepList;
+  const RemovalOperations &operations;
+  std::string folder;     // the product folder, normalised; "" when it names no usable folder
+  std::string folderUtf8; // the same in UTF-8, the form of paths the extraction wrote as UTF-8
+  RemovalResult result;
+};
+
+bool HasHighBytes(const char *text) {
+  for (; *text; text++)
+    if (static_cast<unsigned char>(*text) >= 0x80)
+      return true;
+  return false;
+}
+
+bool EndsWithShortcutExtension(const std::string &path) {
+  static const char extension[] = ".lnk";
+  size_t length = sizeof extension - 1;
+  if (path.size() < length)
+    return false;
+  for (size_t i = 0; i < length; i++) {
+    char c = path[path.size() - length + i];
+    if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != extension[i])
+      return false;
+  }
+  return true;
+}
+
+// A path inside `folder` in the given form, reached through no link.
+bool ReachableInside(const Walk &walk, const std::string &path, const std::string &folder, bool utf8) {
+  return !folder.empty() && PathIsInside(path.c_str(), folder.c_str()) &&
+         !walk.operations.crossesLink(walk.operations.context, path.c_str(), folder.size(), utf8);
+}
+
+bool IsKeptFile(const Walk &walk, const char *text) {
+  std::string path, kept;
+  if (walk.folder.empty() || !NormaliseFullPath(text, path))
+    return false;
+  for (const std::string &entry : walk.keepList)
+    if (NormaliseFullPath((walk.folder + "\\" + entry).c_str(), kept) && EqualIgnoringAsciiCase(path, kept))
+      return true;
+  return false;
+}
+
+// True when the file is gone. A path with bytes of 0x80 and above is first
+// taken as ANSI and then, if the file is still there, as UTF-8 (the form
+// the extraction writes for names it keeps in UTF-8); each form only where
+// it lies inside the product folder in that same form.
+bool RemoveLoggedFile(Walk &walk, const char *text) {
+  std::string path;
+  if (!NormaliseFullPath(text, path))
+    return false;
+  const RemovalOperations &op = walk.operations;
+  bool shortcut = !walk.scope.startMenuGroup.empty() && EndsWithShortcutExtension(path) &&
+                  PathIsDirectlyInside(path.c_str(), walk.scope.startMenuGroup.c_str());
+  bool asAnsi = shortcut || ReachableInside(walk, path, walk.folder, false);
+  bool asUtf8 = HasHighBytes(path.c_str()) && ReachableInside(walk, path, walk.folderUtf8, true);
+  if (!asAnsi && !asUtf8)
+    return false;
+  DeleteOutcome outcome = DeleteOutcome::Failed;
+  if (asAnsi)
+    outcome = op.deleteFile(op.context, path.c_str(), false);
+  if (outcome != DeleteOutcome::Deleted && asUtf8)
+    outcome = op.deleteFile(op.context, path.c_str(), true);
+  return outcome != DeleteOutcome::Failed;
+}
+
+// True when the folder may be removed (if empty): see the header.
+bool MayRemoveFolder(const Walk &walk, const char *text, std::string &path) {
+  if (!NormaliseFullPath(text, path))
+    return false;
+  if (!walk.folder.empty() && (PathIsFolderOrAbove(path.c_str(), walk.folder.c_str()) ||
+                               ReachableInside(walk, path, walk.folder, false)))
+    return true;
+  return !walk.scope.startMenuGroup.empty() &&
+         PathIsFolderOrAbove(path.c_str(), walk.scope.startMenuGroup.c_str());
+}
+
+bool UndoRecord(char kind, const char *text, void *context) {
+  Walk &walk = *static_cast<Walk *>(context);
+  const RemovalOperations &op = walk.operations;
+  switch (kind) {
+  case 'F': {
+    std::string path;
+    if (MayRemoveFolder(walk, text, path))
+      op.removeEmptyFolder(op.context, path.c_str()); // a folder that still holds something stays
+    else
+      walk.result.failures++;
+    break;
+  }
+  case 'K':
+    if (!IsEntryNameOf(text, walk.scope.title.c_str()) || !op.deleteEntry(op.context, text))
+      walk.result.failures++;
+    break;
+  case 'D':
+    if (walk.mode == RemovalMode::KeepData && IsKeptFile(walk, text))
+      break;
+    if (!RemoveLoggedFile(walk, text))
+      walk.result.failures++;
+    break;
+  }
+  return true;
+}
+
+// The product folder as the rules compare it. A bare root ("C:\") is no
+// product folder: everything on the drive would lie inside it.
+void SetUpFolders(Walk &walk) {
+  std::string folder;
+  if (!NormaliseFullPath(walk.scope.productFolder.c_str(), folder) || folder.back() == '\\')
+    return;
+  walk.folder = folder;
+  char utf8[4 * 512];
+  if (AnsiToUtf8(folder.c_str(), utf8, sizeof utf8))
+    walk.folderUtf8 = utf8;
+}
+
+} // namespace
+
+RemovalResult RemoveLoggedItems(const unsigned char *log, size_t size, const RemovalScope &scope, RemovalMode mode,
+                                const std::vector<std::string> &keepList, const RemovalOperations &operations) {
+  Walk walk{scope, mode, keepList, operations, "", "", RemovalResult()};
+  SetUpFolders(walk);
+  if (mode == RemovalMode::RemoveAll)
+    for (const std::string &entry : keepList) {
+      std::string path = walk.folder + "\\" + entry, normal;
+      if (NormaliseFullPath(path.c_str(), normal) && ReachableInside(walk, normal, walk.folder, false))
+        operations.deleteFile(operations.context, normal.c_str(), false);
+    }
+  walk.result.invalidRecord = !WalkLogBackwards(log, size, UndoRecord, &walk);
+  return walk.result;
+}

@@ -1,0 +1,62 @@
+// The removal of an installed product through its uninstall log, shared by
+// the installer (when it replaces an installed version) and the separate
+// uninstaller. The log lies in a folder that ordinary users may change, so
+// it is taken as a list of requests: each record is acted on only when it
+// names something this installer could have made for the product, and
+// anything else is left alone and counted as an item not removed.
+//   D  a file strictly inside the product folder, reached through no
+//      junction or symbolic link below it; or a shortcut (".lnk") directly
+//      in the Start Menu group folder
+//   F  removed only if empty: a folder inside the product folder (as for
+//      D), the product folder, a folder above it, or the Start Menu group
+//      folder or a folder above that
+//   K  an Uninstall entry name of the product's title ("QMG <title>" or
+//      "QMG <title>_<n>")
+// The platform work is passed in, so that the rules are one piece of
+// portable code.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+enum class RemovalMode {
+  RemoveAll = 0, // the keep entries are deleted first, then everything logged
+  KeepData = 1,  // the files of the keep entries stay, also when logged
+};
+
+// What the removal is about, from the product's Uninstall entry (trusted:
+// only administrators write it), never from the log.
+struct RemovalScope {
+  std::string productFolder;  // the entry's "Folder" value
+  std::string startMenuGroup; // Programs\Quillmarsh Games, "" when unknown
+  std::string title;          // names the product's Uninstall entries
+};
+
+enum class DeleteOutcome { Deleted, AlreadyGone, Failed };
+
+struct RemovalOperations {
+  void *context;
+  // Deletes a file, read-only or not; `utf8` says the path is UTF-8 rather
+  // than ANSI. A file or folder that is not there is AlreadyGone.
+  DeleteOutcome (*deleteFile)(void *context, const char *path, bool utf8);
+  // Removes a folder if it is empty; failure is not a fault.
+  void (*removeEmptyFolder)(void *context, const char *path);
+  // Deletes a subkey of the Uninstall key; false when that failed.
+  bool (*deleteEntry)(void *context, const char *name);
+  // True when one of the folders of `path` from its first `from` characters
+  // on (the product folder itself and every folder below it) is a junction
+  // or symbolic link, which the removal must not follow.
+  bool (*crossesLink)(void *context, const char *path, size_t from, bool utf8);
+};
+
+struct RemovalResult {
+  unsigned failures = 0;      // items not removed, refused records included
+  bool invalidRecord = false; // the walk met a record of an unknown kind and stopped
+};
+
+// Walks the log (read whole) from its newest record back to its title. In
+// RemoveAll mode the keep entries inside the product folder are deleted
+// first, their outcome ignored.
+RemovalResult RemoveLoggedItems(const unsigned char *log, size_t size, const RemovalScope &scope, RemovalMode mode,
+                                const std::vector<std::string> &keepList, const RemovalOperations &operations);
