@@ -1,6 +1,7 @@
 // qmgdist extract: unpacks a package with the installer's own extraction
 // code, recording in an uninstall log in a private temporary folder what it
 // made, and prints those records and the extraction's result code.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -108,11 +109,16 @@ std::string PrintRecords(const std::vector<char> &log) {
 // last logged file that is gone is the one whose write failed. A file that
 // could not be created was never logged, so it cannot be named.
 std::string WriteFailureSentence(const std::string &lastFile, const std::string &destination) {
-  if (lastFile.empty() || QueryPathKind(lastFile.c_str()) != PathKind::Missing)
+  // A UTF-8 name cannot be probed through the ANSI path functions, so only
+  // a plain ASCII one is taken as the file whose write failed.
+  bool ascii = std::all_of(lastFile.begin(), lastFile.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (lastFile.empty() || !ascii || QueryPathKind(lastFile.c_str()) != PathKind::Missing)
     return ResultSentence(UnpackWriteFailed);
   std::error_code error;
   std::filesystem::space_info space = std::filesystem::space(destination, error);
-  std::string why = !error && space.available == 0 ? "the disk is full" : "the system did not say why";
+  std::string why = !error && space.available == 0 ? "the disk is full"
+                                                    : "the extraction does not pass on the system's reason";
   return lastFile + " could not be written (" + why + "); the partial file was removed and the extraction "
                     "stopped there";
 }

@@ -29,10 +29,11 @@ const char PackHelp[] =
     "                  its modification time and read-only attribute, every folder\n"
     "                  as an entry of its own, members in name order. Warns, one\n"
     "                  line per name, about names that SETUP.EXE would change,\n"
-    "                  merge with another or cannot make; --strict makes any\n"
-    "                  warning fail (exit 1, no package written). Refuses more\n"
-    "                  than 65535 members and files of 4 GiB or more, which\n"
-    "                  SETUP.EXE cannot read. A PACKAGE inside FOLDER is left out.\n";
+    "                  merge with another or cannot make, and about an empty\n"
+    "                  FOLDER; --strict makes any warning fail (exit 1, no\n"
+    "                  package written). Refuses more than 65535 members and\n"
+    "                  files of 4 GiB or more, which SETUP.EXE cannot read. A\n"
+    "                  PACKAGE inside FOLDER is left out.\n";
 
 namespace {
 
@@ -184,7 +185,10 @@ bool WriteEmptyZip(const char *zipPath, std::string &report) {
   return ok;
 }
 
-bool WriteZip(const char *zipPath, const std::vector<Member> &members, std::string &report) {
+// Writes the plain archive to `zipPath`; reports name `package`, the file
+// the user asked for, since libzip names only the archive in its errors.
+bool WriteZip(const char *zipPath, const std::string &package, const std::vector<Member> &members,
+              std::string &report) {
   if (members.empty())
     return WriteEmptyZip(zipPath, report);
   int error = 0;
@@ -192,7 +196,7 @@ bool WriteZip(const char *zipPath, const std::vector<Member> &members, std::stri
   if (!archive) {
     zip_error_t detail;
     zip_error_init_with_code(&detail, error);
-    report = std::string(zipPath) + ": cannot create: " + zip_error_strerror(&detail);
+    report = package + ": cannot create the archive: " + zip_error_strerror(&detail);
     zip_error_fini(&detail);
     return false;
   }
@@ -202,7 +206,7 @@ bool WriteZip(const char *zipPath, const std::vector<Member> &members, std::stri
       return false;
     }
   if (zip_close(archive) != 0) {
-    report = LibzipFailure(std::string(zipPath) + ": cannot write the archive", archive);
+    report = LibzipFailure(package + ": cannot write the archive (did a file change while it was packed?)", archive);
     zip_discard(archive);
     return false;
   }
@@ -279,7 +283,7 @@ bool WritePackage(const std::string &package, const std::vector<Member> &members
     return false;
   }
   fclose(zip); // libzip writes it anew and renames its own file over it
-  bool ok = WriteZip(zipPath.c_str(), members, report) && ReadableByTheInstaller(zipPath.c_str(), report);
+  bool ok = WriteZip(zipPath.c_str(), package, members, report) && ReadableByTheInstaller(zipPath.c_str(), report);
   FILE *scrambled = ok ? CreateTemporaryBeside(package, ".qpk-XXXXXX", scrambledPath, report) : nullptr;
   if (scrambled) {
     ok = CopyScrambled(zipPath.c_str(), scrambled, scrambledPath, key, report);

@@ -319,8 +319,9 @@ TEST_F(QmgdistPackage, ExtractNamesTheFileWhoseWriteFailed) {
   Outcome outcome = Run({"extract", "--key", "zero", package, out}, "trap '' XFSZ; ulimit -f 64; ");
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(LastLine(outcome.out), "result: 50");
-  EXPECT_NE(outcome.err.find(out + "/big.bin could not be written (the system did not say why); the partial "
-                                   "file was removed and the extraction stopped there"),
+  EXPECT_NE(outcome.err.find(out + "/big.bin could not be written (the extraction does not pass on the "
+                                   "system's reason); the partial file was removed and the extraction "
+                                   "stopped there"),
             std::string::npos)
       << outcome.err;
   EXPECT_EQ(ScratchFolder::Tree(out), Paths{"small.txt"});
