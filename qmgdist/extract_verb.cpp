@@ -1,25 +1,42 @@
 // qmgdist extract: unpacks a package with the installer's own extraction
-// code, recording in a temporary uninstall log what it made, and prints
-// those records and the extraction's result code.
+// code, recording in an uninstall log in a private temporary folder what it
+// made, and prints those records and the extraction's result code.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "app/file_system.h"
 #include "package/unpack.h"
 #include "qmgdist/package_verbs.h"
+#include "qmgdist/private_folder.h"
 #include "script/uninstall_log.h"
 
 const char ExtractHelp[] =
     "  extract --key KEY PACKAGE FOLDER\n"
     "                  unpack a package into FOLDER exactly as SETUP.EXE does, then\n"
     "                  print each folder and file made (\"folder PATH\", \"file PATH\")\n"
-    "                  and, last, \"result: N\", the installer's result code (0 ok,\n"
-    "                  1 warnings, 2 a member failed, 3 damaged archive, 9 not a\n"
-    "                  package, 50 write failed, 51 truncated). Exit 0 only for 0.\n";
+    "                  and, last, \"result: N\", the installer's result code:\n"
+    "                     0 every member unpacked, every CRC matching\n"
+    "                     1 warnings: backslashes in names, bytes before the archive,\n"
+    "                       a member of an unknown method left empty, a name cut\n"
+    "                       short, or a package without members\n"
+    "                     2 a member failed: CRC mismatch, damaged data, or a name\n"
+    "                       or folder that cannot be made\n"
+    "                     3 the archive is damaged, or FOLDER cannot be made\n"
+    "                     4 not enough memory for the buffers\n"
+    "                     6 not enough memory while inflating\n"
+    "                     9 not a package under this key table\n"
+    "                    50 a file could not be created or written (the work stops\n"
+    "                       when a write fails)\n"
+    "                    51 the archive ends early: it is truncated\n"
+    "                    76 PACKAGE.pk, tried after PACKAGE, is a folder\n"
+    "                  SETUP.EXE stops the product's installation for any result\n"
+    "                  but 0. Exit 0 for result 0, 1 for any other result, 2 when\n"
+    "                  PACKAGE cannot be opened.\n";
 
 namespace {
 
@@ -27,37 +44,27 @@ const char *ResultSentence(int result) {
   switch (result) {
   case UnpackWarning:
     return "unpacked with warnings (backslashes in names, bytes before the archive, members of an "
-           "unknown method skipped, or names cut short)";
+           "unknown method left empty, names cut short, or a package without members)";
   case UnpackMemberFailed:
-    return "some members were not unpacked (a CRC mismatch, damaged data, or a name that cannot be made)";
+    return "some members were not unpacked (a CRC mismatch, damaged data, or a name or folder that cannot "
+           "be made)";
   case UnpackBrokenArchive:
     return "the archive is damaged (its central directory is not where recorded), or the destination "
            "folder cannot be made";
   case UnpackNoMemory:
+    return "not enough memory for the extraction's buffers";
   case UnpackInflateNoMemory:
-    return "out of memory";
+    return "not enough memory while inflating a member";
   case UnpackWriteFailed:
-    return "a file could not be replaced or written (the disk may be full)";
+    return "a file could not be created or replaced (a read-only folder or file, a file in use, a name too "
+           "long, a full disk, ...)";
   case UnpackTruncated:
     return "the archive ends early: it is truncated";
   case UnpackPathIsFolder:
-    return "a member's file would replace a folder";
+    return "is a folder, not a package (it was tried because the name without \".pk\" is missing or not a "
+           "package)";
   }
   return "the extraction failed";
-}
-
-// A fresh name in the temporary folder for the uninstall log.
-std::string TemporaryLogPath() {
-  std::error_code error;
-  std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-  if (error)
-    folder = ".";
-  std::random_device random;
-  for (;;) {
-    std::filesystem::path candidate = folder / ("qmgdist-extract-" + std::to_string(random()) + ".log");
-    if (!std::filesystem::exists(candidate, error))
-      return candidate.string();
-  }
 }
 
 bool ReadWhole(const std::string &path, std::vector<char> &bytes) {
@@ -74,23 +81,70 @@ bool ReadWhole(const std::string &path, std::vector<char> &bytes) {
 }
 
 // Prints the log's records in the order they were written: each is a kind
-// letter, its text and a NUL.
-void PrintRecords(const std::vector<char> &log) {
+// letter, its text and a NUL. Returns the text of the last "D" record.
+std::string PrintRecords(const std::vector<char> &log) {
+  std::string lastFile;
   size_t at = 0;
   while (at < log.size()) {
     const char *record = &log[at];
     size_t length = strnlen(record, log.size() - at);
     if (length > 0) {
       std::string text(record + 1, length - 1);
-      if (record[0] == 'F')
+      if (record[0] == 'F') {
         printf("folder %s\n", text.c_str());
-      else if (record[0] == 'D')
+      } else if (record[0] == 'D') {
         printf("file %s\n", text.c_str());
-      else
+        lastFile = text;
+      } else {
         printf("record %c %s\n", record[0], text.c_str());
+      }
     }
     at += length + 1;
   }
+  return lastFile;
+}
+
+// What can be told about a result of 50. The extraction logs a file right
+// after creating it and, when writing it fails, removes it and stops: a
+// last logged file that is gone is the one whose write failed. A file that
+// could not be created was never logged, so it cannot be named.
+std::string WriteFailureSentence(const std::string &lastFile, const std::string &destination) {
+  // A UTF-8 name cannot be probed through the ANSI path functions, so only
+  // a plain ASCII one is taken as the file whose write failed.
+  bool ascii = std::all_of(lastFile.begin(), lastFile.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (lastFile.empty() || !ascii || QueryPathKind(lastFile.c_str()) != PathKind::Missing)
+    return ResultSentence(UnpackWriteFailed);
+  std::error_code error;
+  std::filesystem::space_info space = std::filesystem::space(destination, error);
+  std::string why = !error && space.available == 0 ? "the disk is full"
+                                                    : "the extraction does not pass on the system's reason";
+  return lastFile + " could not be written (" + why + "); the partial file was removed and the extraction "
+                    "stopped there";
+}
+
+// Whether the extraction can be handed the package: it, or the name with
+// ".pk" that the extraction tries next, opens. A package that cannot be
+// opened at all is a file error of this command, not an extraction result.
+bool PackageOpens(const std::string &package, std::string &report) {
+  for (const std::string &candidate : {package, package + ".pk"}) {
+    PathKind kind = QueryPathKind(candidate.c_str());
+    if (kind == PathKind::Folder) {
+      if (candidate != package)
+        return true; // the extraction's own result 76 tells this one
+      if (report.empty())
+        report = candidate + ": is a folder, not a package";
+      continue;
+    }
+    if (FILE *file = fopen(candidate.c_str(), "rb")) {
+      fclose(file);
+      return true;
+    }
+    if (report.empty())
+      report = candidate + ": cannot open: " + strerror(errno);
+  }
+  report += "; " + package + ".pk was tried too";
+  return false;
 }
 
 // The destination without trailing separators, except a root's.
@@ -113,10 +167,20 @@ int RunExtract(int argc, char **argv) {
   std::string package = arguments.operands[0];
   std::string destination = DestinationOf(arguments.operands[1]);
 
-  std::string logPath = TemporaryLogPath();
+  if (!PackageOpens(package, report)) {
+    fprintf(stderr, "qmgdist extract: %s\n", report.c_str());
+    return 2;
+  }
+  std::string privateFolder;
+  if (!MakePrivateFolder(privateFolder, report)) {
+    fprintf(stderr, "qmgdist extract: %s\n", report.c_str());
+    return 2;
+  }
+  std::string logPath = privateFolder + "/extract.log";
   if (!OpenUninstallLog(logPath.c_str())) {
     fprintf(stderr, "qmgdist extract: %s: cannot create the temporary log: %s\n", logPath.c_str(),
             strerror(errno));
+    RemovePrivateFolder(privateFolder);
     return 2;
   }
   // UnpackPackage may append ".pk" to the path in place.
@@ -129,15 +193,18 @@ int RunExtract(int argc, char **argv) {
   std::vector<char> log;
   bool logRead = ReadWhole(logPath, log);
   remove(logPath.c_str());
-  PrintRecords(log);
+  RemovePrivateFolder(privateFolder);
+  std::string lastFile = PrintRecords(log);
   if (!logRead)
     fprintf(stderr, "qmgdist extract: %s: cannot read the temporary log back\n", logPath.c_str());
 
   std::string unpacked = archivePath.data();
   if (result == UnpackNotAnArchive)
-    fprintf(stderr, "qmgdist extract: %s: not found, or not a package under the %s key table "
+    fprintf(stderr, "qmgdist extract: %s: not a package under the %s key table "
                     "(a different --key, or not a package at all); %s was tried too\n",
             package.c_str(), arguments.key.name.c_str(), (package + ".pk").c_str());
+  else if (result == UnpackWriteFailed)
+    fprintf(stderr, "qmgdist extract: %s: %s\n", unpacked.c_str(), WriteFailureSentence(lastFile, destination).c_str());
   else if (result != UnpackOk)
     fprintf(stderr, "qmgdist extract: %s: %s\n", unpacked.c_str(), ResultSentence(result));
   else if (unpacked != package)

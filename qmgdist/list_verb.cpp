@@ -87,9 +87,19 @@ int RunList(int argc, char **argv) {
     fprintf(stderr, "qmgdist list: %s: cannot create a temporary file: %s\n", zipPath.c_str(), strerror(errno));
     return 2;
   }
-  close(descriptor);
+  // Written through the descriptor mkstemp made: the name is never opened
+  // again for writing, so nothing put in its place is written through.
+  FILE *zip = fdopen(descriptor, "wb");
+  if (!zip) {
+    fprintf(stderr, "qmgdist list: %s: cannot write the temporary file: %s\n", zipPath.c_str(), strerror(errno));
+    close(descriptor);
+    remove(zipPath.c_str());
+    return 2;
+  }
+  bool copied = CopyScrambled(package, zip, zipPath, arguments.key.bytes, report);
+  fclose(zip);
   int status = 2;
-  if (CopyScrambled(package, zipPath.c_str(), arguments.key.bytes, report)) {
+  if (copied) {
     int error = 0;
     if (zip_t *archive = zip_open(zipPath.c_str(), ZIP_RDONLY, &error)) {
       ListMembers(archive);

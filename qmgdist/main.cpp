@@ -15,8 +15,10 @@ const char UsageHead[] =
     "\n"
     "commands:\n"
     "  stamp SCRIPT    write the header checksum into bytes 1 to 8 of a control\n"
-    "                  script (SETUP.CTL). The first line must hold at least 9\n"
-    "                  characters, for example \"#00000000 setup script\".\n"
+    "                  script (SETUP.CTL). Those bytes must already hold eight\n"
+    "                  hexadecimal digits: begin the script with a line such as\n"
+    "                  \"#00000000 my distribution\". Any other file is left as\n"
+    "                  it is.\n"
     "  verify SCRIPT   exit 0 when the header checksum matches the script, 1 when\n"
     "                  it does not (SETUP.EXE then offers no product).\n";
 
@@ -27,8 +29,9 @@ const char UsageTail[] =
     "COMMONUI.QPK), a product code such as 01 (that product's Z= packages; codes\n"
     "start with 0 or 1), or \"zero\" (no scrambling: a plain ZIP archive).\n"
     "\n"
-    "Exit status: 0 success, 1 checksum mismatch or extraction problem, 2 usage\n"
-    "or file error.\n";
+    "Exit status: 0 success; 1 checksum mismatch (verify), a result other than 0\n"
+    "(extract) or a name warning under --strict (pack); 2 usage or file error,\n"
+    "or a tree that SETUP.EXE could not read (pack).\n";
 
 void PrintUsage(FILE *to) {
   fputs(UsageHead, to);

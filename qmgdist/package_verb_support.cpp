@@ -62,44 +62,35 @@ std::string Failure(const char *path, const char *what) {
 
 } // namespace
 
-bool CopyScrambled(const char *fromPath, const char *toPath, const uint8_t key[KeyTableBytes],
+bool CopyScrambled(const char *fromPath, FILE *to, const std::string &toName, const uint8_t key[KeyTableBytes],
                    std::string &report) {
   FileHandle from(fopen(fromPath, "rb"));
   if (!from) {
     report = Failure(fromPath, "cannot open");
     return false;
   }
-  FileHandle to(fopen(toPath, "wb"));
-  if (!to) {
-    report = Failure(toPath, "cannot create");
-    return false;
-  }
   std::unique_ptr<uint8_t[]> piece(new uint8_t[64 * 1024]);
   uint64_t offset = 0;
-  bool ok = true;
   for (;;) {
     size_t got = fread(piece.get(), 1, 64 * 1024, from.get());
     if (got == 0) {
       if (ferror(from.get())) {
         report = Failure(fromPath, "cannot read");
-        ok = false;
+        return false;
       }
       break;
     }
     ScrambleAt(piece.get(), got, offset, key);
     offset += got;
-    if (fwrite(piece.get(), 1, got, to.get()) != got) {
-      report = Failure(toPath, "cannot write");
-      ok = false;
-      break;
+    if (fwrite(piece.get(), 1, got, to) != got) {
+      report = Failure(toName.c_str(), "cannot write");
+      return false;
     }
   }
-  // fclose flushes the last piece: a full disk may show only here.
-  if (fclose(to.release()) != 0 && ok) {
-    report = Failure(toPath, "cannot write");
-    ok = false;
+  // The last piece may still be buffered: a full disk may show only here.
+  if (fflush(to) != 0) {
+    report = Failure(toName.c_str(), "cannot write");
+    return false;
   }
-  if (!ok)
-    remove(toPath);
-  return ok;
+  return true;
 }

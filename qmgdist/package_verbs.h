@@ -1,9 +1,11 @@
 // The package verbs of qmgdist. Each takes the arguments that follow its
 // name, prints what it did (errors to stderr, each one sentence naming the
 // file) and returns the exit status: 0 success, 2 usage or file error;
-// extract returns 1 when the unpacking reported a problem.
+// extract returns 1 when the unpacking reported a problem, pack when
+// --strict meets a name warning.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -32,8 +34,9 @@ struct KeyedArguments {
 bool ParseKeyedArguments(int argc, char **argv, size_t operandCount, KeyedArguments &arguments,
                          std::string &report);
 
-// Copies a file through ScrambleAt in 64 KB pieces: scrambles a ZIP archive
-// into a package, or descrambles a package back into a ZIP archive. A
-// partial output is removed when the copy fails.
-bool CopyScrambled(const char *fromPath, const char *toPath, const uint8_t key[KeyTableBytes],
+// Copies a file through ScrambleAt in 64 KB pieces into `to` (named
+// `toName` in reports), which the caller has created and closes: scrambles a
+// ZIP archive into a package, or descrambles a package back into a ZIP
+// archive. Everything is flushed when it returns true.
+bool CopyScrambled(const char *fromPath, FILE *to, const std::string &toName, const uint8_t key[KeyTableBytes],
                    std::string &report);

@@ -1,5 +1,6 @@
 #include "qmgdist/script_stamp.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +9,15 @@
 #include "script/script_checksum.h"
 
 namespace {
+
+// The bytes as they can be quoted in a message: others than printable ASCII
+// are shown as "?".
+std::string Printable(const std::string &bytes) {
+  std::string shown;
+  for (unsigned char c : bytes)
+    shown += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+  return shown;
+}
 
 bool ReadWholeFile(const char *path, std::vector<unsigned char> &bytes, std::string &report) {
   FILE *file = fopen(path, "rb");
@@ -28,18 +38,31 @@ bool ReadWholeFile(const char *path, std::vector<unsigned char> &bytes, std::str
   return true;
 }
 
-// The header needs byte 0 and the eight digit places on the first line;
-// stamping a shorter first line would overwrite the script's own text.
-bool HasHeaderRoom(const std::vector<unsigned char> &bytes, const char *path, std::string &report) {
+// The header is byte 0 and eight digit places on the first line. Stamping
+// anything else would overwrite the script's own text (a section line, or a
+// package that was named by mistake), so the eight places must already hold
+// hexadecimal digits: a placeholder such as 00000000 or an older checksum.
+const char HeaderExample[] = "begin the script with a line such as \"#00000000 my distribution\"";
+
+bool HasHeaderPlaceholder(const std::vector<unsigned char> &bytes, const char *path, std::string &report) {
   bool room = bytes.size() >= ChecksumCoversFrom;
   for (size_t i = 0; room && i < ChecksumCoversFrom; i++)
     room = bytes[i] != '\r' && bytes[i] != '\n';
-  if (!room)
+  if (!room) {
     report = std::string(path) +
              ": the first line must hold at least 9 characters (a free first character "
-             "and 8 checksum digits); begin the script with a line such as "
-             "\"#00000000 setup script\"";
-  return room;
+             "and 8 checksum digits); " + HeaderExample;
+    return false;
+  }
+  for (size_t i = ChecksumDigitsAt; i < ChecksumDigitsAt + ChecksumDigitCount; i++)
+    if (!isxdigit(bytes[i])) {
+      std::string found(reinterpret_cast<const char *>(bytes.data()) + ChecksumDigitsAt, ChecksumDigitCount);
+      report = std::string(path) + ": bytes 1 to 8 hold \"" + Printable(found) +
+               "\", not eight hexadecimal digits, so this is not a script header and nothing was "
+               "written; " + HeaderExample;
+      return false;
+    }
+  return true;
 }
 
 std::string Digits(uint32_t sum) {
@@ -52,7 +75,7 @@ std::string Digits(uint32_t sum) {
 
 StampStatus StampScript(const char *path, std::string &report) {
   std::vector<unsigned char> bytes;
-  if (!ReadWholeFile(path, bytes, report) || !HasHeaderRoom(bytes, path, report))
+  if (!ReadWholeFile(path, bytes, report) || !HasHeaderPlaceholder(bytes, path, report))
     return StampStatus::Unusable;
   std::string digits = Digits(ScriptChecksum(bytes.data(), bytes.size()));
   FILE *file = fopen(path, "r+b");

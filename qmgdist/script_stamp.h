@@ -6,7 +6,9 @@
 enum class StampStatus { Ok, Mismatch, Unusable };
 
 // Writes the checksum of bytes 9 onwards into bytes 1 to 8 of the file. The
-// first line must hold at least those 9 bytes, or nothing is written.
+// first line must hold at least those 9 bytes and bytes 1 to 8 must already
+// be hexadecimal digits (a placeholder or an older checksum); otherwise the
+// file is not a script header and nothing is written.
 // `report` receives one sentence about what happened.
 StampStatus StampScript(const char *path, std::string &report);
 

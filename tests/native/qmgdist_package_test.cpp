@@ -4,8 +4,11 @@
 
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <utime.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -16,6 +19,7 @@
 
 #include "tests/support/fixed_time.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/zip_builder.h"
 
 namespace {
 
@@ -49,8 +53,10 @@ class QmgdistPackage : public testing::Test {
 protected:
   void SetUp() override { ASSERT_FALSE(scratch_.path().empty()); }
 
-  Outcome Run(const std::vector<std::string> &arguments) {
-    std::string command = QMGDIST_PATH;
+  // Runs qmgdist with `arguments`; `shellPrefix` goes before it on the
+  // shell's command line (variables, ulimit).
+  Outcome Run(const std::vector<std::string> &arguments, const std::string &shellPrefix = "") {
+    std::string command = shellPrefix + QMGDIST_PATH;
     for (const std::string &a : arguments)
       command += " " + Quote(a);
     std::string errPath = scratch_ / "stderr.txt";
@@ -259,13 +265,191 @@ TEST_F(QmgdistPackage, ArgumentAndFileErrorsAreOneSentenceAndExitTwo) {
   }
 }
 
-TEST_F(QmgdistPackage, ExtractReportsTheInstallersResultForAMissingPackage) {
+TEST_F(QmgdistPackage, ExtractCallsAPackageThatCannotBeOpenedAFileError) {
   std::string missing = scratch_ / "NONE.QPK";
-  Outcome outcome = Run({"extract", "--key", "01", missing, scratch_ / "out"});
+  mkdir((scratch_ / "DIR.QPK").c_str(), 0777);
+  struct Case {
+    std::string package, says;
+  } cases[] = {
+      {missing, missing + ": cannot open: No such file or directory; " + missing + ".pk was tried too"},
+      {scratch_ / "DIR.QPK", scratch_ / "DIR.QPK: is a folder, not a package"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.package);
+    Outcome outcome = Run({"extract", "--key", "01", c.package, scratch_ / "out"});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.out, "") << "no extraction ran";
+    EXPECT_NE(outcome.err.find(c.says), std::string::npos) << outcome.err;
+    EXPECT_FALSE(ScratchFolder::Exists(scratch_ / "out"));
+  }
+}
+
+TEST_F(QmgdistPackage, ExtractExplainsEachResultWithoutGuessing) {
+  // Plain ZIP archives under the zero table, each showing one result.
+  std::string folderPk = scratch_ / "F.QPK";
+  mkdir((folderPk + ".pk").c_str(), 0777);
+  std::string longName = scratch_ / "LONG.QPK";
+  ScratchFolder::Write(longName, ZipBuilder().Add("first.txt", "1").Add(std::string(256, 'n'), "2").Build());
+  struct Case {
+    std::string package;
+    int result;
+    std::string says;
+  } cases[] = {
+      {folderPk, 76, folderPk + ".pk: is a folder, not a package"},
+      {longName, 50, longName + ": a file could not be created or replaced (a read-only folder or file, a file "
+                                "in use, a name too long, a full disk, ...)"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.package);
+    Outcome outcome = Run({"extract", "--key", "zero", c.package, scratch_ / "out"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(LastLine(outcome.out), "result: " + std::to_string(c.result));
+    EXPECT_NE(outcome.err.find(c.says), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.err.find("disk may be full"), std::string::npos) << outcome.err;
+  }
+}
+
+TEST_F(QmgdistPackage, ExtractNamesTheFileWhoseWriteFailed) {
+  // A file size limit of 64 KB lets the first file be written and the
+  // second fail part way, as on a full disk; SIGXFSZ is ignored so that the
+  // write returns its error instead.
+  std::string package = scratch_ / "BIG.QPK";
+  ScratchFolder::Write(package, ZipBuilder().Add("small.txt", "ok").Add("big.bin", std::string(300000, 'b')).Build());
+  std::string out = scratch_ / "out";
+  Outcome outcome = Run({"extract", "--key", "zero", package, out}, "trap '' XFSZ; ulimit -f 64; ");
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(LastLine(outcome.out), "result: 9");
-  EXPECT_NE(outcome.err.find(missing + ": not found, or not a package under the 01 key table"), std::string::npos)
+  EXPECT_EQ(LastLine(outcome.out), "result: 50");
+  EXPECT_NE(outcome.err.find(out + "/big.bin could not be written (the extraction does not pass on the "
+                                   "system's reason); the partial file was removed and the extraction "
+                                   "stopped there"),
+            std::string::npos)
       << outcome.err;
+  EXPECT_EQ(ScratchFolder::Tree(out), Paths{"small.txt"});
+}
+
+TEST_F(QmgdistPackage, ExtractLeavesNothingInTheTemporaryFolder) {
+  std::string tree = MakeTree();
+  std::string package = scratch_ / "P.QPK";
+  ASSERT_EQ(Run({"pack", "--key", "01", tree, package}).status, 0);
+  std::string temporary = scratch_ / "tmp";
+  mkdir(temporary.c_str(), 0777);
+  Outcome extracted = Run({"extract", "--key", "01", package, scratch_ / "out"}, "TMPDIR=" + Quote(temporary) + " ");
+  EXPECT_EQ(extracted.status, 0) << extracted.err;
+  EXPECT_EQ(ScratchFolder::Tree(temporary), Paths{});
+}
+
+TEST_F(QmgdistPackage, HelpExplainsEveryResultTheInstallerGives) {
+  Outcome help = Run({"--help"});
+  ASSERT_EQ(help.status, 0);
+  std::vector<std::string> lines;
+  for (size_t at = 0, end; at < help.out.size(); at = end + 1) {
+    end = help.out.find('\n', at);
+    std::string line = help.out.substr(at, end - at);
+    lines.push_back(line.substr(std::min(line.find_first_not_of(' '), line.size())));
+  }
+  for (int code : {0, 1, 2, 3, 4, 6, 9, 50, 51, 76}) {
+    std::string start = std::to_string(code) + " ";
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                            [&](const std::string &line) { return line.compare(0, start.size(), start) == 0; }))
+        << "result " << code;
+  }
+}
+
+TEST_F(QmgdistPackage, PackLeavesItsOwnPackageOutHoweverItIsSpelled) {
+  std::string tree = MakeTree();
+  symlink(tree.c_str(), (scratch_ / "link").c_str());
+  for (const std::string &package : {tree + "/P.QPK", tree + "/levels/../P.QPK", scratch_ / "link/P.QPK"}) {
+    SCOPED_TRACE(package);
+    remove((tree + "/P.QPK").c_str());
+    ASSERT_EQ(Run({"pack", "--key", "01", tree, package}).status, 0);
+    std::string first = ScratchFolder::Read(tree + "/P.QPK");
+    Outcome again = Run({"pack", "--key", "01", tree, package});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_NE(again.err.find(tree + "/P.QPK: left out: it is the package being written"), std::string::npos)
+        << again.err;
+    EXPECT_EQ(ScratchFolder::Read(tree + "/P.QPK"), first) << "the older package was packed into the new one";
+  }
+}
+
+TEST_F(QmgdistPackage, PackRefusesAFileTheInstallerCannotReadAndKeepsTheOlderPackage) {
+  // The member count is refused by the same check, before anything is
+  // written (qmgdist_limits_test.cpp): a tree of 65536 files costs more than
+  // it would show here.
+  std::string tree = scratch_ / "large";
+  mkdir(tree.c_str(), 0777);
+  std::string huge = tree + "/huge.bin"; // sparse: no data is written
+  ScratchFolder::Write(huge, "");
+  struct Case {
+    off_t size;
+    std::string says;
+  } cases[] = {
+      {off_t{1} << 32, huge + ": 4294967296 bytes, but the installer reads only files below 4 GiB"},
+      {0xFFFFFFFF, huge + ": 4294967295 bytes, but the installer reads only files below 4 GiB (at most "
+                          "4294967294 bytes); no package written"},
+  };
+  std::string package = scratch_ / "P.QPK";
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.says);
+    ScratchFolder::Write(package, "older package");
+    ASSERT_EQ(truncate(huge.c_str(), c.size), 0) << strerror(errno);
+    Outcome outcome = Run({"pack", "--key", "01", tree, package});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find(c.says), std::string::npos) << outcome.err;
+    EXPECT_EQ(ScratchFolder::Read(package), "older package");
+    Paths left;
+    for (const std::string &path : ScratchFolder::Tree(scratch_.path()))
+      if (path.find("P.QPK") != std::string::npos)
+        left.push_back(path);
+    EXPECT_EQ(left, Paths{"P.QPK"}) << "no temporary file is left";
+  }
+}
+
+TEST_F(QmgdistPackage, AnEmptyFolderMakesAValidEmptyPackageWithAWarning) {
+  std::string empty = scratch_ / "empty";
+  mkdir(empty.c_str(), 0777);
+  std::string package = scratch_ / "E.QPK";
+  Outcome packed = Run({"pack", "--key", "zero", empty, package});
+  ASSERT_EQ(packed.status, 0) << packed.err;
+  EXPECT_EQ(packed.err, "qmgdist pack: warning: " + empty + ": the folder is empty: the package has no members, "
+                        "which SETUP.EXE reports as result 1 (Error unpacking)\n");
+  EXPECT_EQ(ScratchFolder::Read(package), std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+  Outcome listed = Run({"list", "--key", "zero", package});
+  EXPECT_EQ(listed.status, 0) << listed.err;
+  EXPECT_EQ(LastLine(listed.out), "0 members, 0 bytes");
+  Outcome extracted = Run({"extract", "--key", "zero", package, scratch_ / "out"});
+  EXPECT_EQ(LastLine(extracted.out), "result: 1");
+
+  remove(package.c_str());
+  EXPECT_EQ(Run({"pack", "--strict", "--key", "zero", empty, package}).status, 1);
+  EXPECT_FALSE(ScratchFolder::Exists(package));
+}
+
+TEST_F(QmgdistPackage, PackWarnsAboutNamesTheInstallerMergesAndStrictRefusesThem) {
+  std::string tree = scratch_ / "names";
+  mkdir(tree.c_str(), 0777);
+  for (const char *name : {"a:b.txt", "a?b.txt", "a_b.txt"})
+    ScratchFolder::Write(tree + "/" + name, name);
+  std::string package = scratch_ / "N.QPK";
+  Outcome packed = Run({"pack", "--key", "01", tree, package});
+  EXPECT_EQ(packed.status, 0) << packed.err;
+  EXPECT_EQ(packed.err,
+            "qmgdist pack: warning: a:b.txt: the installer names it a_b.txt\n"
+            "qmgdist pack: warning: a?b.txt: the installer names it a_b.txt; it replaces a:b.txt, which the "
+            "installer names the same\n"
+            "qmgdist pack: warning: a_b.txt: it replaces a:b.txt, which the installer names the same\n");
+  // What the warnings say: one file is left of three.
+  Outcome extracted = Run({"extract", "--key", "01", package, scratch_ / "out"});
+  EXPECT_EQ(LastLine(extracted.out), "result: 0");
+  EXPECT_EQ(ScratchFolder::Tree(scratch_ / "out"), Paths{"a_b.txt"});
+  EXPECT_EQ(ScratchFolder::Read(scratch_ / "out/a_b.txt"), "a_b.txt");
+
+  ScratchFolder::Write(package, "older package");
+  Outcome strict = Run({"pack", "--key", "01", "--strict", tree, package});
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_NE(strict.err.find("--strict: the warnings above fail the pack; " + package + " not written"),
+            std::string::npos)
+      << strict.err;
+  EXPECT_EQ(ScratchFolder::Read(package), "older package");
 }
 
 } // namespace

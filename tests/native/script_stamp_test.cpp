@@ -61,6 +61,41 @@ TEST_F(ScriptStamp, StampRefusesAFirstLineTooShortForTheHeader) {
   }
 }
 
+TEST_F(ScriptStamp, StampRefusesAFileWhoseBytesOneToEightAreNotDigits) {
+  // A script begun without a header line, a package named by mistake, and
+  // places that hold other characters than hexadecimal digits: each is left
+  // exactly as it was.
+  const std::string cases[] = {
+      "L01=Reed Runner\nV=1.0\nF=REED\n",
+      std::string("PK\x03\x04\x14\x00\x00\x00\x08\x00rest of a member", 26),
+      "#0000000G header\n",
+      "# 1234567 header\n",
+  };
+  for (const std::string &text : cases) {
+    SCOPED_TRACE(text);
+    Write(text);
+    std::string report;
+    EXPECT_EQ(StampScript(path_.c_str(), report), StampStatus::Unusable);
+    EXPECT_NE(report.find("not eight hexadecimal digits"), std::string::npos) << report;
+    EXPECT_NE(report.find("\"#00000000 my distribution\""), std::string::npos) << report;
+    EXPECT_EQ(Read(), text) << "nothing written";
+    EXPECT_EQ(Run("stamp " + path_), 2);
+    EXPECT_EQ(Read(), text);
+  }
+}
+
+TEST_F(ScriptStamp, StampReplacesAnOlderChecksumInEitherCase) {
+  for (const char *header : {"#0123abcd", "#FFFFFFFF", "x00000000"}) {
+    SCOPED_TRACE(header);
+    Write(std::string(header) + " header\nL01=A\n");
+    std::string report;
+    ASSERT_EQ(StampScript(path_.c_str(), report), StampStatus::Ok) << report;
+    EXPECT_EQ(VerifyScript(path_.c_str(), report), StampStatus::Ok) << report;
+    EXPECT_EQ(Read().substr(9), " header\nL01=A\n");
+    EXPECT_EQ(Read()[0], header[0]);
+  }
+}
+
 TEST_F(ScriptStamp, VerifyTellsAMismatchAndItsRemedy) {
   Write("#00000000\nL01=A\n");
   std::string report;

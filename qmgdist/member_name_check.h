@@ -1,0 +1,17 @@
+// What the installer will do to the member names of a package that pack is
+// about to write. The names are run through the installer's own name
+// mapping, so pack and the installer never disagree about what a name
+// becomes; on top of that come the rules of Windows that the mapping leaves
+// to the file system (device names, trailing dots and blanks, case).
+#pragma once
+
+#include <string>
+#include <vector>
+
+// `names` are the member names as pack stores them ("/" between levels, a
+// folder's name ending in "/"), in the order they are written; names that
+// are valid UTF-8 and not plain ASCII are taken to carry the UTF-8 flag, as
+// libzip writes them. Returns one line per name that the installer changes,
+// cannot make, cuts, or maps onto the same path as an earlier name (compared
+// without case): the name, a colon, and the reasons separated by "; ".
+std::vector<std::string> CheckMemberNames(const std::vector<std::string> &names);
