@@ -39,9 +39,9 @@ FILE *CreateOutputFile(const char *path);
 FILE *CreateNewOutputFile(const char *path, bool utf8);
 
 // Makes way for a new file at `path`: removes an existing file, making a
-// read-only one writable first, or removes a link itself, leaving what it
-// points to as it was. False when something is left there (a folder, a
-// file that could not be removed).
+// read-only one writable first, or removes a link to a file itself, leaving
+// what it points to as it was. False when something is left there (a
+// folder or, on Windows, a link to one; a file that could not be removed).
 bool RemoveFileForReplacement(const char *path, bool utf8);
 
 // Copies a file over whatever is at `destination`, then makes the copy

@@ -95,13 +95,14 @@ bool RemoveFileForReplacement(const char *path, bool utf8) {
   DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES)
     return true;
-  // A link goes as it is, never what it points to. A symbolic link or
-  // junction to a folder is removed as a folder, which removes only the link.
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(wide.c_str()) != 0
-                                                    : DeleteFileW(wide.c_str()) != 0;
+  // A folder stays, and so does a link to one: removing a junction is safe
+  // on Windows, but Wine shows a Unix symbolic link to a folder as one and
+  // removing it there removes the folder it points to.
   if (attributes & FILE_ATTRIBUTE_DIRECTORY)
     return false;
+  // A link to a file goes as it is, never what it points to.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    return DeleteFileW(wide.c_str()) != 0;
   if (attributes & FILE_ATTRIBUTE_READONLY)
     SetFileAttributesW(wide.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
   return DeleteFileW(wide.c_str()) != 0;
