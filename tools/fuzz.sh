@@ -46,14 +46,20 @@ status=0
 grep -E '^==[0-9]+==|SUMMARY|^artifact_prefix|^Test unit written' "$findings/last-run.txt" || true
 
 stat() { sed -n "s/^stat::$1: *//p" "$findings/last-run.txt" | tail -1; }
-new_findings() { find "$findings" -type f -newer "$findings/.started" ! -name last-run.txt "$@"; }
-found=$(new_findings | wc -l)
+# Crashes, leaks, timeouts and running out of memory are findings. Slow
+# units are listed apart: on a loaded machine a run at low priority can wait
+# long enough for any input to look slow; replay one to tell.
+new_artifacts() { find "$findings" -type f -newer "$findings/.started" -name "$1" -printf '  %f\n'; }
+found=$(for kind in 'crash-*' 'leak-*' 'timeout-*' 'oom-*'; do new_artifacts "$kind"; done)
+slow=$(new_artifacts 'slow-unit-*')
 echo
 echo "== $target: ended $(date -u '+%F %T') UTC, exit status $status"
 echo "executions:  $(stat number_of_executed_units)"
 echo "exec/s:      $(stat average_exec_per_sec)"
 echo "corpus:      $(find "$corpus" -type f | wc -l) inputs (was $before)"
 echo "peak RSS:    $(stat peak_rss_mb) MB"
-echo "findings:    $found in $findings"
-new_findings -printf '  %f\n'
-[ "$status" -eq 0 ] && [ "$found" -eq 0 ]
+echo "findings:    $(grep -c . <<< "$found" || true) in $findings"
+[ -z "$found" ] || echo "$found"
+echo "slow units:  $(grep -c . <<< "$slow" || true)"
+[ -z "$slow" ] || echo "$slow"
+[ "$status" -eq 0 ] && [ -z "$found" ]
