@@ -287,7 +287,8 @@ DataOutcome CopyStored(Extraction &x, FILE *file, uint32_t size, uLong &crc, int
   uint32_t remaining = size;
   while (remaining > 0) {
     const uint8_t *chunk;
-    size_t got = ArchiveNextChunk(x.reader, remaining < WindowSize ? remaining : WindowSize, &chunk);
+    size_t wanted = remaining < WindowSize ? size_t{remaining} : size_t{WindowSize};
+    size_t got = ArchiveNextChunk(x.reader, wanted, &chunk);
     if (got == 0) {
       dataResult = UnpackTruncated;
       break;
