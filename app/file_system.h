@@ -17,19 +17,31 @@ extern const char PathSeparator;
 // What is at `path`; probes without "insert a disk" boxes.
 PathKind QueryPathKind(const char *path);
 
+// What is at `path` itself. A symbolic link, or on Windows any reparse point
+// (a junction, a mount point), is a Link whatever it points to: extraction
+// never passes through one, since anyone who can write below the
+// destination could plant one that leads elsewhere.
+enum class EntryKind { Missing, File, Folder, Link };
+EntryKind QueryEntryKind(const char *path);
+
 // Makes one folder; its parent must exist.
 bool MakeFolder(const char *path);
 
 // Tells the shell that a folder was made (nothing on POSIX).
 void NotifyFolderMade(const char *path);
 
-// Opens a file for writing, replacing its contents. The UTF-8 form takes the
-// path as UTF-8 bytes (wide open on Windows).
+// Opens a file for writing, replacing its contents.
 FILE *CreateOutputFile(const char *path);
-FILE *CreateOutputFileUtf8(const char *utf8Path);
+
+// Creates a file for writing where nothing is, not even a dangling link:
+// null when anything is at `path`. With `utf8` the path is taken as UTF-8
+// bytes (opened wide on Windows).
+FILE *CreateNewOutputFile(const char *path, bool utf8);
 
 // Makes way for a new file at `path`: removes an existing file, making a
-// read-only one writable first. True when no file is left there.
+// read-only one writable first, or removes a link to a file itself, leaving
+// what it points to as it was. False when something is left there (a
+// folder or, on Windows, a link to one; a file that could not be removed).
 bool RemoveFileForReplacement(const char *path, bool utf8);
 
 // Copies a file over whatever is at `destination`, then makes the copy
@@ -44,7 +56,8 @@ void DeleteFileQuietly(const char *path);
 bool AnsiToUtf8(const char *ansi, char *utf8, size_t capacity);
 
 // Sets the last-write and last-access time from a DOS date and time taken as
-// local time, and the DOS attributes (read-only, hidden, system, archive).
+// local time, and the DOS attributes (read-only, hidden, system, archive),
+// on the file at `path` itself, never through a link.
 // `setAttributes` false leaves the attributes the file was created with.
 void RestoreTimeAndAttributes(const char *path, bool utf8, uint16_t dosDate, uint16_t dosTime,
                               bool setAttributes, uint8_t attributes);

@@ -3,8 +3,8 @@
 // hidden and system have no equivalent, and every volume takes long names.
 #include "app/file_system.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -19,19 +19,40 @@ PathKind QueryPathKind(const char *path) {
   return S_ISDIR(info.st_mode) ? PathKind::Folder : PathKind::File;
 }
 
+EntryKind QueryEntryKind(const char *path) {
+  struct stat info;
+  if (lstat(path, &info) != 0)
+    return EntryKind::Missing;
+  if (S_ISLNK(info.st_mode))
+    return EntryKind::Link;
+  return S_ISDIR(info.st_mode) ? EntryKind::Folder : EntryKind::File;
+}
+
 bool MakeFolder(const char *path) { return mkdir(path, 0777) == 0; }
 
 void NotifyFolderMade(const char *) {}
 
 FILE *CreateOutputFile(const char *path) { return fopen(path, "wb"); }
 
-FILE *CreateOutputFileUtf8(const char *utf8Path) { return fopen(utf8Path, "wb"); }
+FILE *CreateNewOutputFile(const char *path, bool) {
+  // O_EXCL with O_CREAT never follows a link, dangling or not.
+  int descriptor = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (descriptor < 0)
+    return nullptr;
+  FILE *file = fdopen(descriptor, "wb");
+  if (!file)
+    close(descriptor);
+  return file;
+}
 
 bool RemoveFileForReplacement(const char *path, bool) {
   struct stat info;
   if (lstat(path, &info) != 0)
     return true;
-  if (access(path, W_OK) != 0)
+  if (S_ISDIR(info.st_mode))
+    return false;
+  // A link is removed as it is; only a real file's own mode is changed.
+  if (!S_ISLNK(info.st_mode) && (info.st_mode & S_IWUSR) == 0)
     chmod(path, 0600);
   return unlink(path) == 0;
 }
@@ -75,12 +96,16 @@ void RestoreTimeAndAttributes(const char *path, bool, uint16_t dosDate, uint16_t
   bool valid = local.tm_mon >= 0 && local.tm_mon < 12 && local.tm_mday >= 1 && local.tm_hour < 24 &&
                local.tm_min < 60 && local.tm_sec < 60;
   time_t when = valid ? mktime(&local) : static_cast<time_t>(-1);
+  int descriptor = open(path, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (descriptor < 0)
+    return;
   if (when != static_cast<time_t>(-1)) {
-    struct timeval times[2] = {{when, 0}, {when, 0}};
-    utimes(path, times);
+    struct timespec times[2] = {{when, 0}, {when, 0}};
+    futimens(descriptor, times);
   }
   if (setAttributes && (attributes & 0x01))
-    chmod(path, 0444);
+    fchmod(descriptor, 0444);
+  close(descriptor);
 }
 
 void SetFolderAttributes(const char *, uint8_t) {}

@@ -2,6 +2,7 @@
 #include "app/file_system.h"
 
 #include <direct.h>
+#include <fcntl.h>
 #include <io.h>
 #include <shlobj.h>
 #include <sys/stat.h>
@@ -20,14 +21,21 @@ std::wstring WidePath(const char *utf8) {
   return units > 0 ? std::wstring(wide) : std::wstring();
 }
 
-HANDLE OpenForTimes(const char *path, bool utf8) {
-  if (utf8) {
-    std::wstring wide = WidePath(path);
-    return CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-  }
-  return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                     nullptr);
+// An ANSI or UTF-8 path as UTF-16, so that both kinds go through the same
+// wide calls.
+std::wstring WidePathOf(const char *path, bool utf8) {
+  if (utf8)
+    return WidePath(path);
+  wchar_t wide[1024];
+  int units = MultiByteToWideChar(CP_ACP, 0, path, -1, wide, 1024);
+  return units > 0 ? std::wstring(wide) : std::wstring();
+}
+
+// FILE_FLAG_OPEN_REPARSE_POINT opens a symbolic link or junction itself
+// rather than what it points to.
+HANDLE OpenForTimes(const std::wstring &path) {
+  return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
 } // namespace
@@ -42,33 +50,62 @@ PathKind QueryPathKind(const char *path) {
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
 }
 
+EntryKind QueryEntryKind(const char *path) {
+  QuietDriveErrors quiet;
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return EntryKind::Missing;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    return EntryKind::Link;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
+}
+
 bool MakeFolder(const char *path) { return _mkdir(path) == 0; }
 
 void NotifyFolderMade(const char *path) { SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHA, path, nullptr); }
 
 FILE *CreateOutputFile(const char *path) { return fopen(path, "wb"); }
 
-FILE *CreateOutputFileUtf8(const char *utf8Path) {
-  std::wstring wide = WidePath(utf8Path);
-  return wide.empty() ? nullptr : _wfopen(wide.c_str(), L"wb");
+FILE *CreateNewOutputFile(const char *path, bool utf8) {
+  std::wstring wide = WidePathOf(path, utf8);
+  if (wide.empty())
+    return nullptr;
+  // CREATE_NEW fails when the name exists; with FILE_FLAG_OPEN_REPARSE_POINT
+  // a dangling symbolic link counts as existing instead of being followed to
+  // create its target.
+  HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return nullptr;
+  int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  if (descriptor < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  FILE *file = _fdopen(descriptor, "wb");
+  if (!file)
+    _close(descriptor);
+  return file;
 }
 
 bool RemoveFileForReplacement(const char *path, bool utf8) {
-  if (utf8) {
-    std::wstring wide = WidePath(path);
-    if (wide.empty())
-      return false;
-    if (GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES)
-      return true;
-    if (_waccess(wide.c_str(), 2) != 0)
-      _wchmod(wide.c_str(), _S_IREAD | _S_IWRITE);
-    return _wremove(wide.c_str()) == 0;
-  }
-  if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+  std::wstring wide = WidePathOf(path, utf8);
+  if (wide.empty())
+    return false;
+  DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES)
     return true;
-  if (_access(path, 2) != 0)
-    _chmod(path, _S_IREAD | _S_IWRITE);
-  return remove(path) == 0;
+  // A folder stays, and so does a link to one: removing a junction is safe
+  // on Windows, but Wine shows a Unix symbolic link to a folder as one and
+  // removing it there removes the folder it points to.
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    return false;
+  // A link to a file goes as it is, never what it points to.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    return DeleteFileW(wide.c_str()) != 0;
+  if (attributes & FILE_ATTRIBUTE_READONLY)
+    SetFileAttributesW(wide.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+  return DeleteFileW(wide.c_str()) != 0;
 }
 
 void CopyFileReplacing(const char *source, const char *destination) {
@@ -91,13 +128,12 @@ void RestoreTimeAndAttributes(const char *path, bool utf8, uint16_t dosDate, uin
   bool converted = DosDateTimeToFileTime(dosDate, dosTime, &local);
   if (converted && !LocalFileTimeToFileTime(&local, &utc))
     utc = local;
-  ScopedFile file(OpenForTimes(path, utf8));
-  if (setAttributes) {
-    if (utf8)
-      SetFileAttributesW(WidePath(path).c_str(), attributes & 0x7F);
-    else
-      SetFileAttributesA(path, attributes & 0x7F);
-  }
+  std::wstring wide = WidePathOf(path, utf8);
+  if (wide.empty())
+    return;
+  ScopedFile file(OpenForTimes(wide));
+  if (setAttributes)
+    SetFileAttributesW(wide.c_str(), attributes & 0x7F);
   if (file.valid() && converted)
     SetFileTime(file.get(), nullptr, &utc, &utc);
 }

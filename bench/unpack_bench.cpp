@@ -74,7 +74,7 @@ int main(int argc, char **argv) {
   SetActivePackageKeyTable(key.table);
 
   auto start = std::chrono::steady_clock::now();
-  int result = UnpackPackage(path.data(), destination.c_str());
+  int result = UnpackPackage(path.data(), path.size(), destination.c_str());
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   CloseUninstallLog();
 

@@ -124,6 +124,10 @@ std::string CleanComponent(const std::string &component, bool isFile, bool oldFa
   return clean;
 }
 
+bool IsOnlyDotsAndBlanks(const std::string &component) {
+  return !component.empty() && component.find_first_not_of(". ") == std::string::npos;
+}
+
 bool MapMemberName(const std::string &name, bool oldFat, MappedName &mapped) {
   mapped = MappedName();
   size_t start = 0;
@@ -131,17 +135,20 @@ bool MapMemberName(const std::string &name, bool oldFat, MappedName &mapped) {
     size_t slash = name.find('/', start);
     bool last = slash == std::string::npos;
     std::string part = name.substr(start, last ? std::string::npos : slash - start);
-    if (part == "..")
-      return false;
-    std::string clean = CleanComponent(part, last, oldFat);
-    if (oldFat)
-      clean = ShortNameOf(clean);
+    std::string clean;
+    if (part != ".") {
+      clean = CleanComponent(part, last, oldFat);
+      if (oldFat && !IsOnlyDotsAndBlanks(clean))
+        clean = ShortNameOf(clean);
+      if (IsOnlyDotsAndBlanks(clean))
+        return false;
+    }
     if (last) {
-      mapped.file = clean == "." ? std::string() : clean;
+      mapped.file = clean;
       mapped.folderEntry = name.empty() || name.back() == '/';
       return true;
     }
-    if (!clean.empty() && clean != ".")
+    if (!clean.empty())
       mapped.folders.push_back(clean);
     start = slash + 1;
   }

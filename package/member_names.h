@@ -34,14 +34,22 @@ bool FindUnicodePath(const uint8_t *extra, size_t extraLength, const std::string
 //   "." and empty components are dropped; a ";" followed only by digits ends
 //   the last component.
 // A name ending in "/" is a folder entry, with no file component.
-// Refused (false) when a component is "..", which would leave the folder it
-// stands in.
+// Refused (false) when a component, once cleaned, consists only of dots and
+// blanks: ".." would leave the folder it stands in, and Windows drops
+// trailing dots and blanks, so ".. " or "..." act as ".." or "." there.
+// The test comes after the cleaning because the cleaning itself can make
+// such a component: "." 0x01 "." becomes "..".
 struct MappedName {
   std::vector<std::string> folders;
   std::string file; // empty for a folder entry, or when nothing was left
   bool folderEntry = false;
 };
 bool MapMemberName(const std::string &name, bool oldFat, MappedName &mapped);
+
+// A component that names the folder it stands in or its parent once
+// Windows has dropped its trailing dots and blanks: non-empty and nothing
+// but dots and blanks.
+bool IsOnlyDotsAndBlanks(const std::string &component);
 
 // Cleans one file-name component as MapMemberName does (for names kept in
 // UTF-8: bytes 0x80 and above pass unchanged).

@@ -9,7 +9,8 @@
 // Every archive byte is read through ArchiveReader, the descrambling layer.
 // Memory is bounded: one 8 KB block, one 32 KB window, a 128 KB scratch
 // area for one member's name and extra field, a 256 KB buffer for the one
-// output file open at a time, and 64 directory entries.
+// output file open at a time, 64 directory entries, and the span of archive
+// bytes of each member met (to refuse members that overlap).
 //
 // Results (the largest wins, except that a member whose local header cannot
 // be found replaces the result so far; a full disk stops the call):
@@ -19,8 +20,10 @@
 //     to 259 characters, a UTF-8 flag differing between the two headers, an
 //     archive without members
 //   2 a member failed: CRC mismatch, damaged data, a name or folder that
-//     could not be mapped or made, a local header not where recorded, bytes
-//     missing at the start of the archive
+//     could not be mapped or made (a component acting as "..", nothing left
+//     of the name, a link in the way), a local header not where recorded,
+//     archive bytes shared with an earlier member, bytes missing at the
+//     start of the archive
 //   3 the central directory is not where recorded, or ends before the
 //     announced count; the destination could not be made
 //   4 no memory for the buffers   6 no memory while inflating
@@ -31,6 +34,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <new>
 #include <string>
@@ -78,6 +83,9 @@ struct Extraction {
   bool firstMember = true;
   // The old-FAT answer of the destination's volume, asked once per call.
   int oldFat = -1;
+  // The archive bytes each member met so far takes, local header to the end
+  // of its data, by start: no two members may share any.
+  std::map<uint64_t, uint64_t> spans;
 };
 
 void Raise(Extraction &x, int code) {
@@ -153,10 +161,12 @@ bool MakeMemberFolders(Extraction &x, const MappedName &mapped, std::string &fol
     folder += mapped.folders[i];
     if (folder.size() > FolderPathLimit)
       return false;
-    PathKind kind = QueryPathKind(folder.c_str());
-    if (kind == PathKind::File)
+    // A link below the root could lead anywhere: the member is refused
+    // rather than written through it.
+    EntryKind kind = QueryEntryKind(folder.c_str());
+    if (kind == EntryKind::File || kind == EntryKind::Link)
       return false;
-    lastMade = kind == PathKind::Missing;
+    lastMade = kind == EntryKind::Missing;
     if (lastMade) {
       if (!MakeFolder(folder.c_str()))
         return false;
@@ -231,6 +241,10 @@ bool PrepareOutputPath(Extraction &x, const Member &m, const std::string &stored
     Raise(x, UnpackMemberFailed);
     return false;
   }
+  if (mapped.folders.empty() && mapped.file.empty()) {
+    Raise(x, UnpackMemberFailed); // nothing left of the name to make
+    return false;
+  }
   if (mapped.folderEntry) {
     if (lastMade && (m.attributes & 0x6F))
       SetFolderAttributes(folder.c_str(), m.attributes);
@@ -244,7 +258,11 @@ bool PrepareOutputPath(Extraction &x, const Member &m, const std::string &stored
   // Names flagged as UTF-8 keep their real characters in the file name; the
   // file goes into the folder made above, under the same cleaning rules.
   std::string realName = utf8Flag && !oldFat ? CleanComponent(LastComponent(utf8Name), true, false) : "";
-  if (!realName.empty() && realName != ".") {
+  if (IsOnlyDotsAndBlanks(realName)) {
+    Raise(x, UnpackMemberFailed);
+    return false;
+  }
+  if (!realName.empty()) {
     char folderUtf8[4 * 512];
     if (!AnsiToUtf8(folder.c_str(), folderUtf8, sizeof folderUtf8)) {
       Raise(x, UnpackMemberFailed);
@@ -335,10 +353,25 @@ DataOutcome Inflate(Extraction &x, FILE *file, uint32_t compressedSize, uLong &c
   return outcome;
 }
 
+// Takes [start, end) for a member unless it crosses the span of one met
+// before. Members that share bytes (several directory entries naming one
+// local header, or data reaching into another member) are how a small
+// archive claims to unpack into something vastly larger; they are refused.
+bool ClaimSpan(Extraction &x, uint64_t start, uint64_t end) {
+  auto next = x.spans.lower_bound(start);
+  if (next != x.spans.end() && next->first < end)
+    return false;
+  if (next != x.spans.begin() && std::prev(next)->second > start)
+    return false;
+  x.spans.emplace(start, end);
+  return true;
+}
+
 void ExtractMember(Extraction &x, const Member &central) {
   uint8_t header[LocalHeaderSize];
   if (!FindLocalHeader(x, central, header))
     return;
+  uint64_t headerAt = x.reader.position - LocalHeaderSize;
   uint16_t flags = Le16(header + local::Flags);
   uint16_t method = Le16(header + local::Method);
   uint32_t crc = Le32(header + local::Crc);
@@ -358,6 +391,10 @@ void ExtractMember(Extraction &x, const Member &central) {
     Raise(x, UnpackTruncated);
     return;
   }
+  if (!ClaimSpan(x, headerAt, x.reader.position + compressedSize)) {
+    Raise(x, UnpackMemberFailed);
+    return;
+  }
   std::string stored(reinterpret_cast<const char *>(scratch), nameLength);
   // A NUL inside a stored name ends it, as it would in any C string.
   stored.resize(strnlen(stored.c_str(), stored.size()));
@@ -369,7 +406,7 @@ void ExtractMember(Extraction &x, const Member &central) {
     Raise(x, UnpackWriteFailed);
     return;
   }
-  out.file = out.utf8 ? CreateOutputFileUtf8(out.path.c_str()) : CreateOutputFile(out.path.c_str());
+  out.file = CreateNewOutputFile(out.path.c_str(), out.utf8);
   if (!out.file) {
     Raise(x, UnpackWriteFailed);
     return;
@@ -500,7 +537,8 @@ int ArchivePass(Extraction &x, const char *archivePath, const char *destination,
     return !retry ? UnpackNotAnArchive : truncated ? UnpackTruncated : UnpackMemberFailed;
   uint8_t end[EndRecordSize];
   ArchiveSeek(x.reader, static_cast<uint64_t>(endAt));
-  ArchiveRead(x.reader, end, EndRecordSize);
+  if (!ArchiveRead(x.reader, end, EndRecordSize))
+    return UnpackTruncated;
 
   if (Le16(end + end_record::DiskNumber) != 0)
     Raise(x, UnpackWarning);
@@ -546,7 +584,7 @@ int ArchivePass(Extraction &x, const char *archivePath, const char *destination,
 
 void SetActivePackageKeyTable(const uint16_t table[KeyTableWordCount]) { KeyTableBytesOf(table, ActiveKey); }
 
-int UnpackPackage(char *archivePath, const char *destination) {
+int UnpackPackage(char *archivePath, size_t capacity, const char *destination) {
   Buffers buffers;
   buffers.block.reset(new (std::nothrow) uint8_t[ArchiveBlockSize + 4]);
   buffers.window.reset(new (std::nothrow) uint8_t[WindowSize]);
@@ -562,7 +600,11 @@ int UnpackPackage(char *archivePath, const char *destination) {
     if (result != UnpackNotAnArchive)
       return result;
   }
-  strcat(archivePath, ".pk");
+  static const char Retry[] = ".pk";
+  size_t length = strnlen(archivePath, capacity);
+  if (length + sizeof Retry > capacity)
+    return UnpackNotAnArchive; // no room for the retried name: it cannot be opened
+  memcpy(archivePath + length, Retry, sizeof Retry);
   switch (QueryPathKind(archivePath)) {
   case PathKind::Missing:
     return UnpackNotAnArchive;
@@ -574,4 +616,8 @@ int UnpackPackage(char *archivePath, const char *destination) {
   Extraction second;
   second.buffers = &buffers;
   return ArchivePass(second, archivePath, destination, true);
+}
+
+int UnpackPackage(char *archivePath, const char *destination) {
+  return UnpackPackage(archivePath, strlen(archivePath) + 4, destination);
 }

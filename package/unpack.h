@@ -5,10 +5,15 @@
 // it creates to the uninstall log while that log is open.
 //
 // Every file and folder it creates lies inside the destination, whatever the
-// member names hold: "." components are dropped, members with ".."
-// components are skipped, absolute names and drive letters map inside.
+// member names hold: "." components are dropped, members with components
+// that act as ".." are skipped, absolute names and drive letters map inside.
+// It never passes through a link: a member whose folder below the
+// destination is a symbolic link or junction is skipped, and a file that is
+// a link is replaced by a new file, the link removed and its target left as
+// it was. Members that share archive bytes with one met before are skipped.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "package/key_table.h"
@@ -33,5 +38,8 @@ void SetActivePackageKeyTable(const uint16_t table[KeyTableWordCount]);
 // Unpacks `archivePath` into `destination` (no trailing separator, except a
 // drive root; only its last level is created). When the archive is missing
 // or not an archive, ".pk" is appended to `archivePath` in place and that is
-// tried: the buffer needs room for three more characters.
+// tried; `capacity` is the size of its buffer, and a name with no room left
+// for the suffix gives UnpackNotAnArchive.
+int UnpackPackage(char *archivePath, size_t capacity, const char *destination);
+// The same for a buffer known to have room for three more characters.
 int UnpackPackage(char *archivePath, const char *destination);

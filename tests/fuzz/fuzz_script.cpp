@@ -43,7 +43,7 @@ void WalkTokens() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::unique_ptr<unsigned char[]> script(new unsigned char[size ? size : 1]);
   memcpy(script.get(), data, size);
-  strcpy(SourceFolder, "X:\\DIST\\");
+  snprintf(SourceFolder, sizeof SourceFolder, "%s", "X:\\DIST\\");
 
   AttachScript(script.get(), static_cast<uint32_t>(size));
   ScanProducts({SomePackagesPresent, IgnoreProduct});

@@ -62,6 +62,15 @@ TEST(MemberNames, ComponentsAreCleanedAndParentsRefused) {
       {"../x", false, {}, "", false},
       {"a/../x", false, {}, "", false},
       {"a/..", false, {}, "", false},
+      // Judged after cleaning, as Windows would see them.
+      {".\x01./x", false, {}, "", false},
+      {"a/.\t.", false, {}, "", false},
+      {".. /x", false, {}, "", false},
+      {"a/...", false, {}, "", false},
+      {" /x", false, {}, "", false},
+      {"a/. ./", false, {}, "", false},
+      {"a../.b/c..", true, {"a..", ".b"}, "c..", false},
+      {"\x01/x", true, {}, "x", false},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);

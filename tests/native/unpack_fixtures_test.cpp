@@ -17,6 +17,7 @@
 #include "package/unpack.h"
 #include "script/uninstall_log.h"
 #include "tests/support/json_value.h"
+#include "tests/support/log_records.h"
 #include "tests/support/fixed_time.h"
 #include "tests/support/scratch_folder.h"
 
@@ -195,6 +196,63 @@ TEST_F(UnpackFixtures, AwkwardNamesStayInsideTheDestination) {
         EXPECT_EQ(Content(path), "awkward name\n");
     ExpectNothingOutsideTheDestination();
   }
+}
+
+// tests/fixtures/known_answer_01.qpk was made once by "qmgdist pack --key 01"
+// from a small tree and is kept as it came out. Every build must extract it
+// byte for byte, with the same records: a change to the key tables, the
+// descrambling or the ZIP walk that would break packages already shipped
+// fails here.
+TEST_F(UnpackFixtures, KnownPackageExtractsByteForByte) {
+  std::string source = __FILE__;
+  std::string package = source.substr(0, source.rfind("/native/")) + "/fixtures/known_answer_01.qpk";
+  ASSERT_TRUE(ScratchFolder::Exists(package)) << package;
+  uint16_t product[KeyTableWordCount];
+  BuildProductKeyTable(1, product);
+  SetActivePackageKeyTable(product);
+  char path[1024];
+  snprintf(path, sizeof path, "%s", package.c_str());
+  ASSERT_TRUE(OpenUninstallLog((scratch_ / "unsetup.ctl").c_str()));
+  int result = UnpackPackage(path, sizeof path, destination_.c_str());
+  CloseUninstallLog();
+  EXPECT_EQ(result, UnpackOk);
+
+  std::string levels;
+  for (int i = 0; i < 40; i++) {
+    levels += "level " + std::to_string(i) + ": ";
+    for (int k = 0; k < i % 7 + 1; k++)
+      levels += "reeds ";
+    levels += "\n";
+  }
+  struct File {
+    const char *name;
+    std::string content;
+    bool readOnly;
+  } files[] = {
+      {"README.TXT", "Reed Runner\r\nA known package.\r\n", false},
+      {"data/EMPTY.SAV", "", false},
+      {"data/LOCKED.CFG", "locked settings\n", true},
+      {"data/levels/LEVELS.DAT", levels, false},
+  };
+  EXPECT_EQ(ScratchFolder::Tree(destination_),
+            (Paths{"README.TXT", "data/", "data/EMPTY.SAV", "data/LOCKED.CFG", "data/levels/",
+                   "data/levels/LEVELS.DAT", "empty/"}));
+  for (const File &file : files) {
+    SCOPED_TRACE(file.name);
+    std::string full = destination_ + "/" + file.name;
+    EXPECT_EQ(ScratchFolder::Read(full), file.content);
+    struct stat info;
+    ASSERT_EQ(stat(full.c_str(), &info), 0);
+    EXPECT_EQ((info.st_mode & S_IWUSR) == 0, file.readOnly);
+    struct tm local;
+    localtime_r(&info.st_mtime, &local);
+    EXPECT_EQ(std::vector<int>({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                                local.tm_sec}),
+              std::vector<int>({2001, 2, 3, 13, 14, 30}));
+  }
+  EXPECT_EQ(LogRecordsOf(ScratchFolder::Read(scratch_ / "unsetup.ctl"), scratch_.path() + "/"),
+            (Paths{"F~dest", "D~dest/README.TXT", "F~dest/data", "D~dest/data/EMPTY.SAV", "D~dest/data/LOCKED.CFG",
+                   "F~dest/data/levels", "D~dest/data/levels/LEVELS.DAT", "F~dest/empty"}));
 }
 
 } // namespace

@@ -3,9 +3,12 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <memory>
 
 #include "package/key_table.h"
 #include "package/unpack.h"
@@ -342,6 +345,160 @@ TEST_F(Unpack, AShortWriteDeletesThePartialFileAndStops) {
   setrlimit(RLIMIT_FSIZE, &old);
   EXPECT_EQ(result, UnpackWriteFailed);
   EXPECT_EQ(Extracted(), (Paths{"small.txt"}));
+}
+
+// The cleaning drops control characters, so the test for "." and ".." must
+// come after it; and Windows drops trailing dots and blanks, so ".. " and
+// "..." act as ".." and "." there. Each member is skipped with 2 and the
+// plain member beside it still comes out.
+TEST_F(Unpack, ComponentsThatActAsDotsAfterCleaningAreRefused) {
+  struct Case {
+    const char *why;
+    std::string name;
+    uint16_t flags;
+  } cases[] = {
+      {"dot, control, dot as a folder", ".\x01./ESCAPED.txt", 0},
+      {"dot, tab, dot as a folder entry", ".\t./", 0},
+      {"dot, control, dot as the file", "a/.\x01.", 0},
+      {"the same in a name flagged UTF-8", ".\x01./ESCAPED.txt", 0x0800},
+      {"a UTF-8 file name that cleans to two dots", "a/.\x1f.", 0x0800},
+      {"trailing blank", ".. /ESCAPED.txt", 0},
+      {"three dots", "a/.../x.txt", 0},
+      {"blanks only", "a/ /x.txt", 0},
+      {"dots and blanks in the file name", "a/. .", 0},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.why);
+    RemoveDestination();
+    ZipMember hostile;
+    hostile.name = c.name;
+    hostile.data = "escaped";
+    hostile.flags = c.flags;
+    EXPECT_EQ(Run(ZipBuilder().Add(hostile).Add("ok.txt", "ok").Build()), UnpackMemberFailed);
+    Paths made = Extracted();
+    EXPECT_TRUE(made == Paths({"ok.txt"}) || made == Paths({"a/", "ok.txt"})) << testing::PrintToString(made);
+    EXPECT_EQ(records_.back(), "Ddest/ok.txt");
+    EXPECT_EQ(OutsideDestination(), (Paths{"PKG.QPK", "unsetup.ctl"}));
+  }
+}
+
+TEST_F(Unpack, NamesWithNothingLeftFailTheMember) {
+  struct Case {
+    const char *why;
+    std::string name;
+  } cases[] = {
+      {"empty", ""},
+      {"a NUL first", std::string("\0hidden.txt", 11)},
+      {"control characters only", "\x01\x02"},
+      {"a folder entry of the root", "/"},
+      {"a folder entry of dots", "./"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.why);
+    RemoveDestination();
+    EXPECT_EQ(Run(ZipBuilder().Add(c.name, "lost").Add("ok.txt", "ok").Build()), UnpackMemberFailed);
+    EXPECT_EQ(Extracted(), (Paths{"ok.txt"}));
+    EXPECT_EQ(records_, (Paths{"Fdest", "Ddest/ok.txt"}));
+  }
+}
+
+// A folder below the destination that is a link may lead anywhere: the
+// member is refused. A file that is a link is replaced by a new file; what
+// it pointed to keeps its contents and mode.
+TEST_F(Unpack, ExtractionNeverPassesThroughALink) {
+  mkdir(destination_.c_str(), 0777);
+  mkdir((scratch_ / "elsewhere").c_str(), 0777);
+  ASSERT_EQ(symlink((scratch_ / "elsewhere").c_str(), (destination_ + "/pre").c_str()), 0);
+  ScratchFolder::Write(scratch_ / "target.txt", "target");
+  chmod((scratch_ / "target.txt").c_str(), 0444);
+  ASSERT_EQ(symlink((scratch_ / "target.txt").c_str(), (destination_ + "/linked.txt").c_str()), 0);
+  ASSERT_EQ(symlink((scratch_ / "nowhere.txt").c_str(), (destination_ + "/dangling.txt").c_str()), 0);
+
+  ZipMember readOnly;
+  readOnly.name = "linked.txt";
+  readOnly.data = "new";
+  readOnly.externalAttributes = 0x21;
+  EXPECT_EQ(Run(ZipBuilder()
+                    .Add("pre/x.txt", "through the link")
+                    .Folder("pre/made/")
+                    .Add(readOnly)
+                    .Add("dangling.txt", "fresh")
+                    .Build()),
+            UnpackMemberFailed);
+  EXPECT_EQ(ScratchFolder::Tree(scratch_ / "elsewhere"), Paths{});
+  EXPECT_EQ(ScratchFolder::Read(scratch_ / "target.txt"), "target");
+  struct stat info;
+  ASSERT_EQ(stat((scratch_ / "target.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0444u);
+  EXPECT_FALSE(ScratchFolder::Exists(scratch_ / "nowhere.txt"));
+  for (const char *replaced : {"linked.txt", "dangling.txt"}) {
+    ASSERT_EQ(lstat((destination_ + "/" + replaced).c_str(), &info), 0) << replaced;
+    EXPECT_TRUE(S_ISREG(info.st_mode)) << replaced;
+  }
+  EXPECT_EQ(Content("linked.txt"), "new");
+  EXPECT_EQ(Content("dangling.txt"), "fresh");
+  EXPECT_EQ(records_, (Paths{"Ddest/linked.txt", "Ddest/dangling.txt"}));
+}
+
+TEST_F(Unpack, TheDestinationItselfMayBeALink) {
+  mkdir((scratch_ / "chosen").c_str(), 0777);
+  ASSERT_EQ(symlink((scratch_ / "chosen").c_str(), destination_.c_str()), 0);
+  EXPECT_EQ(Run(ZipBuilder().Add("data/a.txt", "a").Build()), UnpackOk);
+  EXPECT_EQ(ScratchFolder::Read(scratch_ / "chosen/data/a.txt"), "a");
+}
+
+// Members that share archive bytes are how a small archive claims a huge
+// output: every member after the first to claim some bytes is skipped.
+TEST_F(Unpack, MembersThatShareArchiveBytesAreRefused) {
+  ZipMember big;
+  big.name = "big.txt";
+  big.data = std::string(20000, 'B');
+  ZipMember sameHeader;
+  sameHeader.localHeaderOf = 0;
+  ZipMember outer;
+  outer.name = "outer.txt";
+  outer.data = "outer";
+  outer.method = 0;
+  outer.compressedSizeOverride = 50; // runs over the next member's header
+  ZipMember inner;
+  inner.name = "inner.txt";
+  inner.data = "inner";
+
+  struct Case {
+    const char *why;
+    std::string archive;
+    Paths files;
+  } cases[] = {
+      {"three entries name one local header", ZipBuilder().Add(big).Add(sameHeader).Add(sameHeader).Build(),
+       {"big.txt"}},
+      {"data that reaches into the next member", ZipBuilder().Add(outer).Add(inner).Build(), {"outer.txt"}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.why);
+    RemoveDestination();
+    EXPECT_EQ(Run(c.archive), UnpackMemberFailed);
+    EXPECT_EQ(Extracted(), c.files);
+  }
+  EXPECT_EQ(Content("outer.txt").compare(0, 5, "outer"), 0);
+  // The same members each with bytes of their own all come out.
+  RemoveDestination();
+  EXPECT_EQ(Run(ZipBuilder().Add(big).Add(inner).Build()), UnpackOk);
+}
+
+// The ".pk" retry writes into the caller's buffer only within its capacity.
+TEST_F(Unpack, RetriedNameStaysWithinTheBuffer) {
+  ScratchFolder::Write(scratch_ / "PKG.QPK.pk", ZipBuilder().Add("a.txt", "a").Build());
+  std::string name = scratch_ / "PKG.QPK";
+  for (size_t room : {size_t{0}, size_t{2}, size_t{3}}) {
+    SCOPED_TRACE(room);
+    // Exactly the name, its NUL and `room` more bytes: the sanitizer catches
+    // a write past them.
+    std::unique_ptr<char[]> buffer(new char[name.size() + 1 + room]);
+    memcpy(buffer.get(), name.c_str(), name.size() + 1);
+    int result = UnpackPackage(buffer.get(), name.size() + 1 + room, destination_.c_str());
+    EXPECT_EQ(result, room < 3 ? UnpackNotAnArchive : UnpackOk);
+    EXPECT_EQ(std::string(buffer.get()), room < 3 ? name : name + ".pk");
+  }
 }
 
 } // namespace

@@ -23,6 +23,11 @@ struct ZipMember {
   std::string localExtra;
   int64_t crcOverride = -1;      // a wrong CRC in both headers
   bool localFlagsDiffer = false; // flip the UTF-8 bit in the local header only
+  // Sizes that claim more (or less) packed data than follows, in both headers.
+  int64_t compressedSizeOverride = -1;
+  // When set, the member has no local header of its own: its directory entry
+  // names the local header (and data) of the member with this index.
+  int localHeaderOf = -1;
 };
 
 class ZipBuilder {
@@ -47,12 +52,23 @@ public:
 
   std::string Build() const {
     std::string out, directory;
-    for (const ZipMember &m : members_) {
+    std::vector<uint32_t> offsets;
+    for (const ZipMember &member : members_) {
+      const ZipMember &m = member.localHeaderOf >= 0 ? members_[static_cast<size_t>(member.localHeaderOf)] : member;
       std::string packed = m.method == 8 ? Deflate(m.data) : m.data;
       uint32_t crc = m.crcOverride >= 0 ? static_cast<uint32_t>(m.crcOverride)
                                         : static_cast<uint32_t>(crc32(0, Bytes(m.data), Len(m.data)));
+      uint32_t packedSize = m.compressedSizeOverride >= 0 ? static_cast<uint32_t>(m.compressedSizeOverride)
+                                                          : static_cast<uint32_t>(packed.size());
       bool descriptor = (m.flags & 0x08) != 0;
+      if (member.localHeaderOf >= 0) {
+        Put32(directory, 0x02014B50);
+        PutCentralFields(directory, m, crc, packedSize, offsets[static_cast<size_t>(member.localHeaderOf)]);
+        offsets.push_back(offsets[static_cast<size_t>(member.localHeaderOf)]);
+        continue;
+      }
       uint32_t offset = static_cast<uint32_t>(out.size());
+      offsets.push_back(offset);
       uint16_t localFlags = m.localFlagsDiffer ? m.flags ^ 0x0800 : m.flags;
       Put32(out, 0x04034B50);
       Put16(out, 20);
@@ -61,7 +77,7 @@ public:
       Put16(out, m.dosTime);
       Put16(out, m.dosDate);
       Put32(out, descriptor ? 0 : crc);
-      Put32(out, descriptor ? 0 : static_cast<uint32_t>(packed.size()));
+      Put32(out, descriptor ? 0 : packedSize);
       Put32(out, descriptor ? 0 : static_cast<uint32_t>(m.data.size()));
       Put16(out, static_cast<uint16_t>(m.name.size()));
       Put16(out, static_cast<uint16_t>(m.localExtra.size()));
@@ -69,27 +85,11 @@ public:
       if (descriptor) {
         Put32(out, 0x08074B50);
         Put32(out, crc);
-        Put32(out, static_cast<uint32_t>(packed.size()));
+        Put32(out, packedSize);
         Put32(out, static_cast<uint32_t>(m.data.size()));
       }
       Put32(directory, 0x02014B50);
-      Put16(directory, m.madeBy);
-      Put16(directory, 20);
-      Put16(directory, m.flags);
-      Put16(directory, m.method);
-      Put16(directory, m.dosTime);
-      Put16(directory, m.dosDate);
-      Put32(directory, crc);
-      Put32(directory, static_cast<uint32_t>(packed.size()));
-      Put32(directory, static_cast<uint32_t>(m.data.size()));
-      Put16(directory, static_cast<uint16_t>(m.name.size()));
-      Put16(directory, 0);
-      Put16(directory, 0);
-      Put16(directory, 0);
-      Put16(directory, 0);
-      Put32(directory, m.externalAttributes);
-      Put32(directory, offset);
-      directory += m.name;
+      PutCentralFields(directory, m, crc, packedSize, offset);
     }
     uint32_t directoryOffset = static_cast<uint32_t>(out.size());
     out += directory;
@@ -132,6 +132,27 @@ public:
   }
 
 private:
+  static void PutCentralFields(std::string &directory, const ZipMember &m, uint32_t crc, uint32_t packedSize,
+                               uint32_t offset) {
+    Put16(directory, m.madeBy);
+    Put16(directory, 20);
+    Put16(directory, m.flags);
+    Put16(directory, m.method);
+    Put16(directory, m.dosTime);
+    Put16(directory, m.dosDate);
+    Put32(directory, crc);
+    Put32(directory, packedSize);
+    Put32(directory, static_cast<uint32_t>(m.data.size()));
+    Put16(directory, static_cast<uint16_t>(m.name.size()));
+    Put16(directory, 0);
+    Put16(directory, 0);
+    Put16(directory, 0);
+    Put16(directory, 0);
+    Put32(directory, m.externalAttributes);
+    Put32(directory, offset);
+    directory += m.name;
+  }
+
   static const Bytef *Bytes(const std::string &s) { return reinterpret_cast<const Bytef *>(s.data()); }
   static uInt Len(const std::string &s) { return static_cast<uInt>(s.size()); }
 

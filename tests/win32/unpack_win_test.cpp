@@ -1,9 +1,11 @@
 // Extraction against a Windows file system (under Wine): attributes, times,
-// read-only replacement and the records with Windows paths.
+// read-only replacement, the records with Windows paths, names that Windows
+// would take as "." or "..", and folders that are links.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -17,6 +19,71 @@
 namespace {
 
 using Paths = std::vector<std::string>;
+
+// What a folder holds, by name, sorted.
+Paths Entries(const std::string &folder) {
+  Paths names;
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE)
+    return names;
+  do {
+    std::string name = found.cFileName;
+    if (name != "." && name != "..")
+      names.push_back(name);
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Symbolic links to folders. Windows makes them with CreateSymbolicLinkW
+// (given the right to). Wine 8 only claims to, and cannot set reparse points
+// at all, but it shows a Unix symbolic link to a folder as a reparse point:
+// there the link is made with ln, through Wine's own entry points. Wine
+// removes what such a link points to when asked to remove the link, so it is
+// taken away with rm as well.
+using UnixSpawn = int(__stdcall *)(char *const argv[], int wait);
+using UnixFileName = char *(__cdecl *)(const wchar_t *dosName);
+
+bool RunUnixTool(std::vector<std::string> words, const std::vector<std::string> &paths) {
+  auto spawn = reinterpret_cast<UnixSpawn>(
+      reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+  auto unixName = reinterpret_cast<UnixFileName>(
+      reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!spawn || !unixName)
+    return false;
+  for (const std::string &path : paths) {
+    std::wstring wide(path.begin(), path.end());
+    char *name = unixName(wide.c_str());
+    if (!name)
+      return false;
+    words.push_back(name);
+    HeapFree(GetProcessHeap(), 0, name);
+  }
+  std::vector<char *> argv;
+  for (std::string &word : words)
+    argv.push_back(&word[0]);
+  argv.push_back(nullptr);
+  return spawn(argv.data(), 1) == 0;
+}
+
+bool IsLink(const std::string &path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool PlantFolderLink(const std::string &link, const std::string &target) {
+  std::wstring wideLink(link.begin(), link.end()), wideTarget(target.begin(), target.end());
+  if (CreateSymbolicLinkW(wideLink.c_str(), wideTarget.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && IsLink(link))
+    return true;
+  return RunUnixTool({"/bin/ln", "-s"}, {target, link}) && IsLink(link);
+}
+
+void RemoveFolderLink(const std::string &link) {
+  if (!RunUnixTool({"/bin/rm", "-f"}, {link}))
+    RemoveDirectoryA(link.c_str());
+}
 
 class UnpackOnWindows : public testing::Test {
 protected:
@@ -161,6 +228,60 @@ TEST_F(UnpackOnWindows, DriveRootDestinationKeepsItsBackslash) {
   EXPECT_EQ(UnpackPackage(path, drive.c_str()), UnpackOk);
   EXPECT_NE(GetFileAttributesA((drive + name).c_str()), INVALID_FILE_ATTRIBUTES);
   DeleteFileA((drive + name).c_str());
+}
+
+// Windows drops trailing dots and blanks from a name, so ".. " is ".." there;
+// and the cleaning drops control characters, so "." 0x01 "." becomes "..".
+// Such members are skipped, and nothing is made beside the destination.
+TEST_F(UnpackOnWindows, NamesThatWindowsTakesAsDotsStayInside) {
+  struct Case {
+    const char *why;
+    std::string name;
+    uint16_t flags;
+  } cases[] = {
+      {"trailing blank", ".. /ESCAPED.txt", 0},
+      {"trailing dot", ".../ESCAPED.txt", 0},
+      {"dot, control, dot", ".\x01./ESCAPED.txt", 0},
+      {"dot, tab, dot, blank", ".\t. /ESCAPED.txt", 0},
+      {"dot, control, dot flagged UTF-8", ".\x01./ESCAPED.txt", 0x0800},
+      {"backslashes and a trailing blank", "..\\.. \\ESCAPED.txt", 0},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.why);
+    ZipMember hostile;
+    hostile.name = c.name;
+    hostile.data = "escaped";
+    hostile.flags = c.flags;
+    int result = Run(ZipBuilder().Add(hostile).Add("ok.txt", "ok").Build());
+    EXPECT_TRUE(result == UnpackMemberFailed) << result;
+    EXPECT_EQ(Entries(root_), (Paths{"PKG.QPK", "Prod", "unsetup.ctl"}));
+    EXPECT_EQ(Content("ok.txt"), "ok");
+    EXPECT_EQ(Records().back(), "D" + destination_ + "\\ok.txt");
+  }
+}
+
+// A folder below the destination that is a link (a junction or symbolic
+// link, or under Wine a Unix symbolic link) is never passed through, and a
+// link to a folder where a file should go is left alone.
+TEST_F(UnpackOnWindows, FolderLinksBelowTheDestinationAreNotFollowed) {
+  CreateDirectoryA(destination_.c_str(), nullptr);
+  CreateDirectoryA((root_ + "\\elsewhere").c_str(), nullptr);
+  if (!PlantFolderLink(destination_ + "\\pre", root_ + "\\elsewhere"))
+    GTEST_SKIP() << "this system can make no symbolic link to a folder";
+  ASSERT_TRUE(PlantFolderLink(destination_ + "\\taken.txt", root_ + "\\elsewhere"));
+
+  EXPECT_EQ(Run(ZipBuilder().Add("pre/x.txt", "through the link").Folder("pre/made/").Add("ok.txt", "ok").Build()),
+            UnpackMemberFailed);
+  EXPECT_EQ(Entries(root_ + "\\elsewhere"), Paths{});
+  EXPECT_EQ(Records(), (Paths{"D" + destination_ + "\\ok.txt"}));
+
+  EXPECT_EQ(Run(ZipBuilder().Add("taken.txt", "over the link").Build()), UnpackWriteFailed);
+  EXPECT_TRUE(IsLink(destination_ + "\\taken.txt"));
+  EXPECT_NE(GetFileAttributesA((root_ + "\\elsewhere").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(Entries(root_ + "\\elsewhere"), Paths{});
+
+  RemoveFolderLink(destination_ + "\\pre");
+  RemoveFolderLink(destination_ + "\\taken.txt");
 }
 
 } // namespace
