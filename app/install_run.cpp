@@ -1,8 +1,8 @@
 #include "app/install_run.h"
 
-#include "app/setup_state.h"
-#include "app/setup_windows.h"
-#include "app/user_interface.h"
+#include "base/setup_state.h"
+#include "base/setup_state_win.h"
+#include "base/user_interface.h"
 #include "package/key_table.h"
 #include "resources/resource_ids.h"
 #include "script/product_install.h"

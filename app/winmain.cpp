@@ -7,12 +7,12 @@
 #include <new>
 
 #include "app/install_run.h"
-#include "app/path_rules.h"
-#include "app/scoped_handles.h"
+#include "base/path_rules.h"
+#include "base/scoped_handles.h"
 #include "app/setup_dialog.h"
-#include "app/setup_state.h"
-#include "app/setup_windows.h"
-#include "app/user_interface.h"
+#include "base/setup_state.h"
+#include "base/setup_state_win.h"
+#include "base/user_interface.h"
 #include "resources/resource_ids.h"
 #include "script/script_reader.h"
 

@@ -11,7 +11,7 @@
 
 #include "package/unpack.h"
 #include "qmgdist/package_verbs.h"
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 
 const char ExtractHelp[] =
     "  extract --key KEY PACKAGE FOLDER\n"

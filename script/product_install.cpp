@@ -3,15 +3,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/file_system.h"
-#include "app/setup_state.h"
-#include "app/user_interface.h"
+#include "base/file_system.h"
+#include "base/setup_state.h"
+#include "base/user_interface.h"
 #include "package/unpack.h"
 #include "script/command_interpreter.h"
-#include "script/folder_chain.h"
+#include "base/folder_chain.h"
 #include "script/product_registration.h"
 #include "script/script_reader.h"
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 
 std::vector<std::string> KeepList;
 

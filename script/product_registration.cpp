@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/scoped_handles.h"
-#include "app/setup_state.h"
-#include "app/user_interface.h"
+#include "base/scoped_handles.h"
+#include "base/setup_state.h"
+#include "base/user_interface.h"
 #include "script/entry_name.h"
 #include "script/product_install.h"
 #include "script/removal_walk.h"

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "app/file_system.h"
-#include "app/path_rules.h"
+#include "base/file_system.h"
+#include "base/path_rules.h"
 #include "script/entry_name.h"
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 
 namespace {
 

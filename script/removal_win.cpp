@@ -5,8 +5,8 @@
 #include <new>
 #include <string>
 
-#include "app/scoped_handles.h"
-#include "app/setup_state.h"
+#include "base/scoped_handles.h"
+#include "base/setup_state.h"
 #include "shell/programs_folder.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "app/scoped_handles.h"
-#include "app/setup_state.h"
+#include "base/scoped_handles.h"
+#include "base/setup_state.h"
 
 const char DefaultInstallFolder[] = "C:\\QMG";
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/scoped_handles.h"
+#include "base/scoped_handles.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/scoped_handles.h"
-#include "app/setup_state.h"
-#include "app/user_interface.h"
+#include "base/scoped_handles.h"
+#include "base/setup_state.h"
+#include "base/user_interface.h"
 #include "script/command_interpreter.h"
-#include "script/folder_chain.h"
-#include "script/uninstall_log.h"
+#include "base/folder_chain.h"
+#include "base/uninstall_log.h"
 #include "shell/programs_folder.h"
 
 namespace {

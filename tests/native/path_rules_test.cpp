@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/path_rules.h"
+#include "base/path_rules.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/setup_state.h"
+#include "base/setup_state.h"
 #include "package/key_table.h"
 #include "script/command_interpreter.h"
-#include "script/folder_chain.h"
+#include "base/folder_chain.h"
 #include "script/script_reader.h"
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 #include "tests/support/log_records.h"
 #include "tests/support/user_interface_recorder.h"
 #include "tests/support/zip_builder.h"

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/setup_state.h"
+#include "base/setup_state.h"
 #include "package/key_table.h"
-#include "script/folder_chain.h"
+#include "base/folder_chain.h"
 #include "script/product_install.h"
 #include "script/script_reader.h"
 #include "tests/support/log_records.h"

@@ -1,11 +1,11 @@
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "app/file_system.h"
+#include "base/file_system.h"
 
 namespace {
 FILE *UninstallLog;

@@ -1,8 +1,8 @@
-#include "script/folder_chain.h"
+#include "base/folder_chain.h"
 
 #include <cstring>
 
-#include "app/file_system.h"
+#include "base/file_system.h"
 
 namespace {
 std::vector<std::string> Pending;
