@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/file_system.h"
+#include "base/path_format.h"
 #include "base/setup_state.h"
 #include "base/user_interface.h"
 #include "package/unpack.h"
@@ -199,14 +200,6 @@ bool RunUnpack(RunMode mode, const uint16_t *keyTable) {
 }
 
 } // namespace
-
-bool FormatPath(char *out, size_t capacity, const char *format, const char *first, const char *second) {
-  int length = snprintf(out, capacity, format, first, second);
-  if (length >= 0 && static_cast<size_t>(length) < capacity)
-    return true;
-  ShowFormattedMessage("Path too long:\n%s", out);
-  return false;
-}
 
 void WritePendingFolders() {
   for (const std::string &folder : PendingFolders())

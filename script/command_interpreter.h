@@ -10,8 +10,6 @@
 //   Z=package             unpack with the product's key table
 #pragma once
 
-#include <cstddef>
-
 enum RunMode { RunCarryOut = 0, RunSkip = 1 };
 
 // How deeply conditions (and the blocks they govern) may nest. Each level
@@ -26,8 +24,3 @@ bool RunCommand(RunMode mode);
 // Writes an "F" record for every pending folder, oldest first, and empties
 // the pending list.
 void WritePendingFolders();
-
-// Builds `format` with two strings into `out`; when the result does not fit,
-// shows "Path too long:" with the start of it and returns false, so that a
-// path is never cut into another one.
-bool FormatPath(char *out, size_t capacity, const char *format, const char *first, const char *second);

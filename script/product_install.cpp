@@ -7,6 +7,7 @@
 #include "base/setup_state.h"
 #include "base/user_interface.h"
 #include "package/unpack.h"
+#include "base/path_format.h"
 #include "script/command_interpreter.h"
 #include "base/folder_chain.h"
 #include "script/product_registration.h"

@@ -12,8 +12,8 @@
 #include "base/scoped_handles.h"
 #include "base/setup_state.h"
 #include "base/user_interface.h"
-#include "script/command_interpreter.h"
 #include "base/folder_chain.h"
+#include "base/path_format.h"
 #include "base/uninstall_log.h"
 #include "shell/programs_folder.h"
 
