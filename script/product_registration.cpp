@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/platform_version_win.h"
 #include "base/scoped_handles.h"
 #include "base/setup_state.h"
 #include "base/user_interface.h"
@@ -119,7 +120,7 @@ bool SetValue(HKEY key, const char *value, const char *data, const char *message
 } // namespace
 
 bool RegisterProduct() {
-  if ((GetVersion() & 0xFFFF) <= 3)
+  if (!RegistryUsable())
     return false;
   ScopedRegKey uninstallKey;
   if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "base/platform_version_win.h"
 #include "base/scoped_handles.h"
 
 namespace {
@@ -32,10 +33,9 @@ bool QueryRegString(HKEY key, const char *value, char *out, size_t capacity) {
 
 bool GetProgramsFolder(char *folder, size_t capacity) {
   folder[0] = '\0';
-  DWORD version = GetVersion();
-  if ((version & 0xFFFF) <= 3)
+  if (!RegistryUsable())
     return false;
-  bool perUser = (version & 0xFF) <= 4;
+  bool perUser = ProgramsFolderIsPerUser();
   ScopedRegKey key;
   if (RegOpenKeyExA(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, ShellFoldersKey, 0, KEY_QUERY_VALUE,
                     key.receive()) != ERROR_SUCCESS)
