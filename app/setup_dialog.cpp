@@ -115,7 +115,7 @@ void OnInstall(HWND dialog) {
     ShowMessage("Invalid folder");
     return;
   }
-  DropTrailingBackslash(InstallFolder);
+  DropTrailingSeparator(InstallFolder);
   SaveInstallFolder();
   RunInstall(dialog);
 }

@@ -27,9 +27,12 @@ void SourceFolderFromModulePath(const char *modulePath, char *folder, size_t cap
   folder[kept] = '\0';
 }
 
-void DropTrailingBackslash(char *path) {
+void DropTrailingSeparator(char *path, char separator) {
   size_t length = strlen(path);
-  if (length > 2 && path[length - 1] == '\\' && path[length - 2] != ':')
+  if (length < 2 || path[length - 1] != separator)
+    return;
+  bool atRoot = path[length - 2] == ':' || (length == 2 && path[0] == separator);
+  if (!atRoot)
     path[length - 1] = '\0';
 }
 

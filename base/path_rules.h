@@ -10,9 +10,11 @@
 // C:\Games\ and D:SETUP.EXE gives D:\; a name with no separator gives "\".
 void SourceFolderFromModulePath(const char *modulePath, char *folder, size_t capacity);
 
-// Drops one trailing backslash from a full path longer than two characters
-// unless it follows a ":": C:\QMG\ becomes C:\QMG, C:\ stays.
-void DropTrailingBackslash(char *path);
+// Drops one trailing `separator` from a folder path unless the path is a
+// root: C:\QMG\ becomes C:\QMG, while C:\, D:, a lone separator and the
+// "\\" that starts a share name stay as they are. Only one separator goes,
+// so C:\QMG\\ becomes C:\QMG\.
+void DropTrailingSeparator(char *path, char separator = '\\');
 
 // Writes a full path in one plain form, or refuses it. Accepted: a drive root
 // ("C:\" or "C:/") or a share ("\\server\share") followed by names. "/" counts
