@@ -56,3 +56,14 @@ bool WalkLogBackwards(const unsigned char *log, size_t size,
       return true;
   }
 }
+
+void WalkLogInOrder(const unsigned char *log, size_t size,
+                    void (*act)(const char *record, size_t length, void *context), void *context) {
+  const char *bytes = reinterpret_cast<const char *>(log);
+  size_t at = 0;
+  while (at < size) {
+    size_t length = strnlen(bytes + at, size - at);
+    act(bytes + at, length, context);
+    at += length + 1;
+  }
+}

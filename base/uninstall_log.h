@@ -28,3 +28,11 @@ void WriteLogRecord(char kind, const char *text);
 // `act` returns false to stop the walk early.
 bool WalkLogBackwards(const unsigned char *log, size_t size,
                       bool (*act)(char kind, const char *text, void *context), void *context);
+
+// Walks a log read whole into memory in the order it was written, the
+// title included, calling `act` with each record's bytes (kind letter
+// first, without its NUL) and their count. Nothing is judged: empty records
+// are passed on as such, and bytes after the last NUL make a last record.
+// For showing and comparing logs; removals walk backwards.
+void WalkLogInOrder(const unsigned char *log, size_t size,
+                    void (*act)(const char *record, size_t length, void *context), void *context);

@@ -75,22 +75,20 @@ bool ReadWhole(const std::string &path, std::vector<char> &bytes) {
 
 // Prints the log's records in the order they were written: each is a kind
 // letter, its text and a NUL.
-void PrintRecords(const std::vector<char> &log) {
-  size_t at = 0;
-  while (at < log.size()) {
-    const char *record = &log[at];
-    size_t length = strnlen(record, log.size() - at);
-    if (length > 0) {
-      std::string text(record + 1, length - 1);
-      if (record[0] == 'F')
-        printf("folder %s\n", text.c_str());
-      else if (record[0] == 'D')
-        printf("file %s\n", text.c_str());
-      else
-        printf("record %c %s\n", record[0], text.c_str());
-    }
-    at += length + 1;
+void PrintRecord(const char *record, size_t length, void *) {
+  if (length > 0) {
+    std::string text(record + 1, length - 1);
+    if (record[0] == 'F')
+      printf("folder %s\n", text.c_str());
+    else if (record[0] == 'D')
+      printf("file %s\n", text.c_str());
+    else
+      printf("record %c %s\n", record[0], text.c_str());
   }
+}
+
+void PrintRecords(const std::vector<char> &log) {
+  WalkLogInOrder(reinterpret_cast<const unsigned char *>(log.data()), log.size(), PrintRecord, nullptr);
 }
 
 // The destination without trailing separators, except a root's.
