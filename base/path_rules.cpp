@@ -145,3 +145,15 @@ bool PathIsInside(const char *path, const char *folder) { return DepthBelow(path
 bool PathIsDirectlyInside(const char *path, const char *folder) { return DepthBelow(path, folder) == 1; }
 
 bool PathIsFolderOrAbove(const char *path, const char *folder) { return DepthBelow(folder, path) >= 0; }
+
+int CompareIgnoringAsciiCase(const char *a, const char *b) {
+  for (;; a++, b++) {
+    int x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
+    if (x >= 'A' && x <= 'Z')
+      x += 'a' - 'A';
+    if (y >= 'A' && y <= 'Z')
+      y += 'a' - 'A';
+    if (x != y || x == 0)
+      return x - y;
+  }
+}

@@ -31,6 +31,11 @@ bool NormaliseFullPath(const char *path, std::string &normal);
 // (other bytes compare as they are).
 bool EqualIgnoringAsciiCase(const std::string &a, const std::string &b);
 
+// Orders two texts as the C runtime's _stricmp does in the "C" locale:
+// ASCII letters lower-cased, every byte compared as an unsigned value.
+// Negative, zero or positive as `a` sorts before, with or after `b`.
+int CompareIgnoringAsciiCase(const char *a, const char *b);
+
 // Comparisons of two full paths, both normalised first and compared without
 // regard to ASCII case; a path that cannot be normalised matches nothing.
 // `path` lies strictly below `folder`, at any depth.

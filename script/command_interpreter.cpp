@@ -49,7 +49,7 @@ bool ReadOperandPair(const char *missingSeparator, std::string &first, char *sec
   return ReadOperand(second, capacity);
 }
 
-bool RunBlock(RunMode mode) {
+bool RunBlock(RunMode mode, const InstallHost &host) {
   ScriptCursor++; // the "{"
   for (;;) {
     int c = SkipBlanks() ? PeekUpper() : -1;
@@ -61,7 +61,7 @@ bool RunBlock(RunMode mode) {
       ScriptCursor++;
       return true;
     }
-    if (!RunCommand(mode))
+    if (!RunCommand(mode, host))
       return false;
   }
 }
@@ -124,7 +124,7 @@ public:
   bool tooDeep() const { return NestingDepth > NestingLimit; }
 };
 
-bool RunCondition(RunMode mode) {
+bool RunCondition(RunMode mode, const InstallHost &host) {
   NestingLevel level;
   if (level.tooDeep()) {
     ReportScriptError("Blocks nested too deeply in SETUP file:\n%s", ScriptCursor);
@@ -141,10 +141,10 @@ bool RunCondition(RunMode mode) {
   if (!SkipBlanks())
     return true;
   if (AtBlockStart()) {
-    if (!RunBlock(holds ? mode : RunSkip))
+    if (!RunBlock(holds ? mode : RunSkip, host))
       return false;
   } else if (holds) {
-    if (!RunCommand(mode))
+    if (!RunCommand(mode, host))
       return false;
   } else {
     ReadToLineEnd(TokenBuffer, sizeof TokenBuffer); // the single command is dropped unread
@@ -157,17 +157,17 @@ bool RunCondition(RunMode mode) {
   bool more = SkipBlanks();
   if (holds) {
     if (more && AtBlockStart())
-      return RunBlock(RunSkip);
+      return RunBlock(RunSkip, host);
     if (more)
       ReadToLineEnd(TokenBuffer, sizeof TokenBuffer);
     return true;
   }
   if (more && AtBlockStart())
-    return RunBlock(mode);
-  return more ? RunCommand(mode) : true;
+    return RunBlock(mode, host);
+  return more ? RunCommand(mode, host) : true;
 }
 
-bool RunShortcut(RunMode mode) {
+bool RunShortcut(RunMode mode, const InstallHost &host) {
   std::string program;
   char title[TokenCapacity];
   if (!ReadOperandPair("Expected '=' separating EXE name from title in M at:\n%s", program, title, sizeof title))
@@ -176,7 +176,7 @@ bool RunShortcut(RunMode mode) {
   if (!FormatPath(programPath, sizeof programPath, "%s\\%s", ProductFolder, program.c_str()))
     return false;
   if (mode == RunCarryOut)
-    InstallShortcut(programPath, title);
+    InstallShortcut(host.startMenu, programPath, title);
   return true;
 }
 
@@ -207,7 +207,7 @@ void WritePendingFolders() {
   TruncatePendingFolders(0);
 }
 
-bool RunCommand(RunMode mode) {
+bool RunCommand(RunMode mode, const InstallHost &host) {
   switch (PeekUpper()) {
   case 'C':
     return RunCopy(mode);
@@ -219,9 +219,9 @@ bool RunCommand(RunMode mode) {
   case 'F':
     return RunFolder(mode);
   case 'I':
-    return RunCondition(mode);
+    return RunCondition(mode, host);
   case 'M':
-    return RunShortcut(mode);
+    return RunShortcut(mode, host);
   case 'U':
     return RunUnpack(mode, SharedKeyTable);
   case 'Z':

@@ -10,6 +10,8 @@
 //   Z=package             unpack with the product's key table
 #pragma once
 
+#include "script/install_host.h"
+
 enum RunMode { RunCarryOut = 0, RunSkip = 1 };
 
 // How deeply conditions (and the blocks they govern) may nest. Each level
@@ -18,8 +20,9 @@ enum RunMode { RunCarryOut = 0, RunSkip = 1 };
 enum : int { NestingLimit = 64 };
 
 // Returns true when the command was read (and, outside skip mode, carried
-// out); false when an error has been shown, which ends the section.
-bool RunCommand(RunMode mode);
+// out); false when an error has been shown, which ends the section. `host`
+// makes the shortcuts of M.
+bool RunCommand(RunMode mode, const InstallHost &host);
 
 // Writes an "F" record for every pending folder, oldest first, and empties
 // the pending list.

@@ -81,18 +81,18 @@ bool OpenLogWithOpeningRecords(const char *entryName) {
   return true;
 }
 
-bool RunSectionCommands() {
+bool RunSectionCommands(const InstallHost &host) {
   while (SkipBlanks()) {
     int letter = PeekUpper();
     if (letter == 'L' || letter == 'S')
       break;
-    if (!RunCommand(RunCarryOut))
+    if (!RunCommand(RunCarryOut, host))
       return false;
   }
   return true;
 }
 
-bool InstallSection() {
+bool InstallSection(const InstallHost &host) {
   TruncatePendingFolders(0);
   if (!CreateFolderChain(InstallFolder)) {
     TruncatePendingFolders(0);
@@ -111,7 +111,7 @@ bool InstallSection() {
       !FormatPath(ProductFolder, sizeof ProductFolder, "%s\\%s", InstallFolder, TokenBuffer))
     return false;
 
-  if (!RegisterProduct())
+  if (!RegisterProduct(host))
     return false;
   std::string entryName = TokenBuffer;
   if (!CreateFolderChain(ProductFolder)) {
@@ -122,16 +122,16 @@ bool InstallSection() {
   if (!OpenLogWithOpeningRecords(entryName.c_str()))
     return false;
   strcpy(TargetFolder, ProductFolder);
-  bool completed = RunSectionCommands();
+  bool completed = RunSectionCommands(host);
   CloseUninstallLog();
   return completed;
 }
 
 } // namespace
 
-bool InstallProduct() {
+bool InstallProduct(const InstallHost &host) {
   ProductsRun++;
-  bool completed = InstallSection();
+  bool completed = InstallSection(host);
   KeepList.clear();
   return completed;
 }

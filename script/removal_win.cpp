@@ -4,10 +4,8 @@
 #include <direct.h>
 #include <string>
 
-#include "base/path_format.h"
 #include "base/scoped_handles.h"
 #include "base/setup_state.h"
-#include "base/whole_file.h"
 #include "shell/programs_folder.h"
 
 namespace {
@@ -93,20 +91,10 @@ bool CrossesLink(void *, const char *path, size_t from, bool utf8) {
 
 } // namespace
 
-bool ReadUninstallLogOf(const char *folder, std::vector<unsigned char> &log) {
-  char logPath[PathCapacity];
-  return JoinPath(logPath, sizeof logPath, "%s\\%s", folder, "unsetup.ctl") && ReadWholeFile(logPath, log);
-}
-
 RemovalScope RemovalScopeOf(const char *folder, const char *title) {
-  RemovalScope scope;
-  scope.productFolder = folder;
-  scope.title = title;
   char programs[1024];
   GetProgramsFolder(programs, sizeof programs);
-  if (programs[0])
-    scope.startMenuGroup = StartMenuGroupIn(programs);
-  return scope;
+  return RemovalScopeIn(folder, title, programs);
 }
 
 RemovalOperations WindowsRemovalOperations(HKEY uninstallKey) {

@@ -44,9 +44,3 @@ bool GetProgramsFolder(char *folder, size_t capacity) {
     folder[0] = '\0';
   return true;
 }
-
-std::string StartMenuGroupIn(const char *programsFolder) {
-  size_t length = strlen(programsFolder);
-  bool endsInSeparator = length > 0 && programsFolder[length - 1] == '\\';
-  return std::string(programsFolder) + (endsInSeparator ? "" : "\\") + "Quillmarsh Games";
-}

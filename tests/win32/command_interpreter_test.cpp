@@ -13,6 +13,7 @@
 #include "base/setup_state.h"
 #include "package/key_table.h"
 #include "script/command_interpreter.h"
+#include "script/install_host_win.h"
 #include "base/folder_chain.h"
 #include "script/script_reader.h"
 #include "base/uninstall_log.h"
@@ -74,7 +75,7 @@ protected:
     EXPECT_TRUE(OpenUninstallLog((root_ + "\\log.ctl").c_str()));
     bool completed = true;
     while (completed && SkipBlanks() && PeekUpper() != 'L' && PeekUpper() != 'S')
-      completed = RunCommand(RunCarryOut);
+      completed = RunCommand(RunCarryOut, WindowsInstallHost());
     CloseUninstallLog();
     return completed;
   }
