@@ -9,6 +9,8 @@
 
 namespace {
 FILE *UninstallLog;
+void (*Observer)(char kind, const char *text, void *context);
+void *ObserverContext;
 }
 
 bool OpenUninstallLog(const char *path) {
@@ -32,6 +34,13 @@ void WriteLogRecord(char kind, const char *text) {
   record += text;
   fwrite(record.c_str(), 1, record.size() + 1, UninstallLog);
   fflush(UninstallLog);
+  if (Observer)
+    Observer(kind, text, ObserverContext);
+}
+
+void ObserveLogRecords(void (*observer)(char kind, const char *text, void *context), void *context) {
+  Observer = observer;
+  ObserverContext = context;
 }
 
 bool WalkLogBackwards(const unsigned char *log, size_t size,

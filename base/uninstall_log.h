@@ -20,6 +20,11 @@ bool UninstallLogOpen();
 // once, so a log cut short by a failure still ends in a complete record.
 void WriteLogRecord(char kind, const char *text);
 
+// Passes every record written to the open log from now on to `observer` as
+// well (nullptr for none): a dry run, whose log goes nowhere, keeps its
+// records so.
+void ObserveLogRecords(void (*observer)(char kind, const char *text, void *context), void *context);
+
 // Walks a log read whole into memory from its newest record back to (not
 // including) the first, calling `act` with the upper-cased kind and the text
 // of each. A record of another kind than F, D or K (an empty record, an "A"
