@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "e2e_support.h"
 #include "installation.h"
@@ -245,6 +246,55 @@ TEST_F(SampleInstall, EverythingMadeIsLoggedRegisteredAndReachable) {
   DWORD level = GetFileAttributesA((ProductFolder(Products[2]) + "\\levels\\level01.dat").c_str());
   EXPECT_TRUE(level != INVALID_FILE_ATTRIBUTES && (level & FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(GetFileAttributesA((ProductFolder(Products[0]) + "\\BROKEN.TXT").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The same distribution and install folder on the dry machine, before the
+// real install: the dry run makes nothing, and records for every product
+// the very uninstall log that SETUP.EXE then writes, the same Uninstall
+// entry and no message.
+TEST_F(SampleInstall, TheDryRunRecordsWhatTheRealInstallLogs) {
+  const std::string group = ProgramsGroup();
+  const std::string programs = group.substr(0, group.rfind('\\'));
+  const std::string parent = installFolder_.substr(0, installFolder_.rfind('\\'));
+  std::string output;
+  DWORD code = RunProgram(setup_driver::ToWindowsPath(QMG_DRY_RUN_EXE),
+                          "\"" + distribution_.Folder() + "\" \"" + installFolder_ + "\" \"" + programs + "\" \"" +
+                              parent + "\"",
+                          parent + "\\dry-run.log", output);
+  ASSERT_EQ(code, 0u) << output;
+  std::map<std::string, std::vector<std::string>> dryLogs;
+  std::vector<std::string> operations;
+  std::string folder;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    if (line.compare(0, 4, "log ") == 0)
+      folder = line.substr(4);
+    else if (line.compare(0, 7, "record ") == 0)
+      dryLogs[folder].push_back(line.substr(7));
+    else if (line.compare(0, 10, "operation ") == 0)
+      operations.push_back(line.substr(10));
+  }
+  EXPECT_EQ(GetFileAttributesA(installFolder_.c_str()), INVALID_FILE_ATTRIBUTES) << "the dry run made a folder";
+  EXPECT_EQ(GetFileAttributesA(group.c_str()), INVALID_FILE_ATTRIBUTES) << "the dry run made the group";
+  EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{});
+
+  EXPECT_EQ(RunInstall(), std::vector<std::string>{});
+  for (const SampleProduct &product : Products) {
+    SCOPED_TRACE(product.title);
+    std::vector<std::string> log = ReadLog(ProductFolder(product) + "\\unsetup.ctl");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(dryLogs[ProductFolder(product)], log);
+    const std::string entry = std::string("QMG ") + product.title;
+    for (const char *value : {"DisplayName", "UninstallString", "Folder", "Version"}) {
+      std::string set = "registry set " + entry + " " + value + "=" + RegistryValue(entry, value);
+      EXPECT_NE(std::find(operations.begin(), operations.end(), set), operations.end()) << set;
+    }
+  }
+  EXPECT_EQ(dryLogs.size(), std::size(Products));
+  for (const std::string &operation : operations)
+    EXPECT_NE(operation.compare(0, 8, "message "), 0) << operation;
 }
 
 TEST_F(SampleInstall, ANewerVersionKeepsThePlayersDataWhenTheAnswerIsYes) {
