@@ -7,7 +7,7 @@
 //   folder PATH          a folder made
 //   file PATH            a file created (package members, the uninstall log)
 //   copy SOURCE > PATH   a distribution file copied
-//   delete PATH          a file deleted
+//   delete PATH          a file deleted (asked for, whether or not it was there)
 //   remove folder PATH   an empty folder removed
 //   link PATH > PROGRAM  a Start Menu shortcut written
 //   registry TEXT        a change to the Uninstall key (see script/dry_run.h)

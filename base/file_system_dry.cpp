@@ -108,8 +108,10 @@ void CopyFileReplacing(const char *source, const char *destination) {
   RecordDryOperation(std::string("copy ") + source + " > " + destination);
 }
 
+// The dry machine cannot know every file of the real one, so every deletion
+// asked for is recorded, whether or not the file is there.
 void DeleteFileQuietly(const char *path) {
-  if (QueryPathKind(path) != PathKind::File || InDistribution(path))
+  if (QueryPathKind(path) == PathKind::Folder || InDistribution(path))
     return;
   RemoveDryPath(path);
   RecordDryOperation(std::string("delete ") + path);

@@ -157,3 +157,21 @@ int CompareIgnoringAsciiCase(const char *a, const char *b) {
       return x - y;
   }
 }
+
+bool ClimbsOutOfItsFolder(const char *relative) {
+  bool onlyDotsAndBlanks = true, anyDot = false;
+  for (const char *c = relative;; c++) {
+    if (*c == '\0' || *c == '\\' || *c == '/') {
+      if (onlyDotsAndBlanks && anyDot)
+        return true;
+      if (*c == '\0')
+        return false;
+      onlyDotsAndBlanks = true;
+      anyDot = false;
+    } else if (*c == '.') {
+      anyDot = true;
+    } else if (*c != ' ') {
+      onlyDotsAndBlanks = false;
+    }
+  }
+}

@@ -27,6 +27,13 @@ void DropTrailingSeparator(char *path, char separator = '\\');
 // ("C:\"), anything else does not.
 bool NormaliseFullPath(const char *path, std::string &normal);
 
+// True when `relative`, a path relative to some folder as a script writes
+// it, has a component that Windows reads as that folder or one above it:
+// "." and "..", and any other name made of dots and blanks alone, since
+// Windows drops the dots and blanks that end a name. Such a path could
+// lead out of the folder it is joined to.
+bool ClimbsOutOfItsFolder(const char *relative);
+
 // True when the two texts are equal once ASCII letters are upper-cased
 // (other bytes compare as they are).
 bool EqualIgnoringAsciiCase(const std::string &a, const std::string &b);

@@ -6,6 +6,7 @@
 
 #include "base/file_system.h"
 #include "base/path_format.h"
+#include "base/path_rules.h"
 #include "base/setup_state.h"
 #include "base/user_interface.h"
 #include "package/unpack.h"
@@ -49,6 +50,15 @@ bool ReadOperandPair(const char *missingSeparator, std::string &first, char *sec
   return ReadOperand(second, capacity);
 }
 
+// A path the script has the installer write or delete stays in the product
+// folder: an operand that climbs out of it (F=..\\..\\WINDOWS) is refused.
+bool StaysInProductFolder(const char *operand, const char *path) {
+  if (!ClimbsOutOfItsFolder(operand))
+    return true;
+  ShowFormattedMessage("Path outside the product folder:\n%s", path);
+  return false;
+}
+
 bool RunBlock(RunMode mode, const InstallHost &host) {
   ScriptCursor++; // the "{"
   for (;;) {
@@ -79,6 +89,8 @@ bool RunCopy(RunMode mode) {
     return false;
   if (mode == RunSkip)
     return true;
+  if (!StaysInProductFolder(second, destinationPath))
+    return false;
   WriteLogRecord('D', destinationPath);
   CopyFileReplacing(sourcePath, destinationPath);
   return true;
@@ -91,7 +103,7 @@ bool RunDelete(RunMode mode) {
     return true;
   // Joined as written: D=\OLD.CFG names OLD.CFG inside the target folder.
   char path[PathCapacity];
-  if (!FormatPath(path, sizeof path, "%s%s", TargetFolder, TokenBuffer))
+  if (!FormatPath(path, sizeof path, "%s%s", TargetFolder, TokenBuffer) || !StaysInProductFolder(TokenBuffer, path))
     return false;
   DeleteFileQuietly(path);
   return true;
@@ -101,7 +113,8 @@ bool RunFolder(RunMode mode) {
   if (!ExpectEquals() || !ReadOperand(TokenBuffer, sizeof TokenBuffer))
     return false;
   // A skipped F still moves the destination of the commands that follow.
-  if (!FormatPath(TargetFolder, sizeof TargetFolder, "%s\\%s", ProductFolder, TokenBuffer))
+  if (!FormatPath(TargetFolder, sizeof TargetFolder, "%s\\%s", ProductFolder, TokenBuffer) ||
+      !StaysInProductFolder(TokenBuffer, TargetFolder))
     return false;
   if (mode == RunCarryOut && !CreateFolderChain(TargetFolder)) {
     TruncatePendingFolders(0);

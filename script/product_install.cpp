@@ -8,6 +8,7 @@
 #include "base/user_interface.h"
 #include "package/unpack.h"
 #include "base/path_format.h"
+#include "base/path_rules.h"
 #include "script/command_interpreter.h"
 #include "base/folder_chain.h"
 #include "script/product_registration.h"
@@ -110,6 +111,12 @@ bool InstallSection(const InstallHost &host) {
       !ReadHeadLine('F', "Expected FOLDER specification in CTL file:\n%s", TokenBuffer, sizeof TokenBuffer) ||
       !FormatPath(ProductFolder, sizeof ProductFolder, "%s\\%s", InstallFolder, TokenBuffer))
     return false;
+  // The product folder stays in the install folder: everything the section
+  // makes goes there, and its log and Uninstall entry name it.
+  if (ClimbsOutOfItsFolder(TokenBuffer)) {
+    ShowFormattedMessage("Path outside the install folder:\n%s", ProductFolder);
+    return false;
+  }
 
   if (!RegisterProduct(host))
     return false;

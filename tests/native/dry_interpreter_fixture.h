@@ -56,8 +56,8 @@ protected:
     script_ = script;
     AttachScript(reinterpret_cast<const unsigned char *>(script_.data()), static_cast<uint32_t>(script_.size()));
     recordsBefore_ = DryLogRecords().size();
-    operationsBefore_ = DryOperations().size();
     EXPECT_TRUE(OpenUninstallLog((root_ + "\\log.ctl").c_str()));
+    operationsBefore_ = DryOperations().size();
     bool completed = true;
     while (completed && SkipBlanks() && PeekUpper() != 'L' && PeekUpper() != 'S')
       completed = RunCommand(RunCarryOut, DryInstallHost());
@@ -85,6 +85,24 @@ protected:
           messages.push_back(line.substr(strlen(kind)));
     }
     return messages;
+  }
+
+  // What the last run changed on the dry machine (its messages aside), with
+  // the pretend root written "~" and the distribution folder "dist/".
+  Lines Changes() const {
+    Lines changes;
+    for (size_t i = operationsBefore_; i < DryOperations().size(); i++) {
+      std::string line = DryOperations()[i];
+      if (line.compare(0, 8, "message ") == 0 || line.compare(0, 9, "question ") == 0)
+        continue;
+      for (const std::string &from : {root_, std::string(SourceFolder)}) {
+        const std::string to = from == root_ ? "~" : "dist/";
+        for (size_t found; (found = line.find(from)) != std::string::npos;)
+          line.replace(found, from.size(), to);
+      }
+      changes.push_back(line);
+    }
+    return changes;
   }
 
   ScratchFolder dist_;

@@ -3,6 +3,7 @@
 // files they copy, the log records, the messages and the result.
 #include <gtest/gtest.h>
 
+#include "script/product_install.h"
 #include "tests/native/dry_interpreter_fixture.h"
 #include "tests/support/zip_builder.h"
 
@@ -129,5 +130,53 @@ TEST_F(ScriptHandling, OverlongPathsAreRefusedNotCut) {
   EXPECT_EQ(Messages()[0].substr(0, 29), "Line too long in SETUP file:\n");
 }
 
+
+} // namespace
+
+namespace {
+
+// What the script writes or deletes stays in the product folder, however
+// its operands climb; names that merely hold dots are names.
+TEST_F(ScriptHandling, OperandsThatClimbOutOfTheProductFolderAreRefused) {
+  Installed(".profile");
+  struct Case {
+    const char *why, *script;
+    bool completed;
+    const char *message;
+    Lines changes;
+  } cases[] = {
+      {"a folder above the install folder", "F=..\\..\\WINDOWS\nC=README.TXT=evil.dll\n", false,
+       "Path outside the product folder:\nC:\\qmgi\\QMG\\GAME\\..\\..\\WINDOWS", {}},
+      {"a copy climbing with slashes", "C=README.TXT=../../x.txt\n", false,
+       "Path outside the product folder:\nC:\\qmgi\\QMG\\GAME\\../../x.txt", {}},
+      {"a deletion climbing", "D=\\..\\..\\..\\WINDOWS\\WIN.INI\n", false,
+       "Path outside the product folder:\nC:\\qmgi\\QMG\\GAME\\..\\..\\..\\WINDOWS\\WIN.INI", {}},
+      {"dots and blanks that Windows reads as ..", "F=. .\\..  \n", false,
+       "Path outside the product folder:\nC:\\qmgi\\QMG\\GAME\\. .\\..  ", {}},
+      {"a skipped F is refused too", "I=NONE\n{\nF=..\n}\n", false,
+       "Path outside the product folder:\nC:\\qmgi\\QMG\\GAME\\..", {}},
+      {"dots inside names", "D=\\.profile\nF=data..v2\nC=README.TXT=read..me\n", true, nullptr,
+       {"delete ~\\QMG\\GAME\\.profile", "folder ~\\QMG\\GAME\\data..v2",
+        "copy dist/README.TXT > ~\\QMG\\GAME\\data..v2\\read..me"}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_EQ(Run(c.script), c.completed);
+    EXPECT_EQ(Messages(), c.message ? Lines{c.message} : Lines{});
+    EXPECT_EQ(Changes(), c.changes);
+    strcpy(TargetFolder, ProductFolder);
+  }
+}
+
+// The section head's folder too: nothing is registered and no log is made
+// when it would lie outside the install folder.
+TEST_F(ScriptHandling, AProductFolderOutsideTheInstallFolderIsRefused) {
+  const std::string script = "Test Game\nV=1.0\nF=..\\ELSEWHERE\nC=README.TXT=a.txt\n";
+  AttachScript(reinterpret_cast<const unsigned char *>(script.data()), static_cast<uint32_t>(script.size()));
+  operationsBefore_ = DryOperations().size();
+  EXPECT_FALSE(InstallProduct(DryInstallHost()));
+  EXPECT_EQ(Messages(), Lines{"Path outside the install folder:\nC:\\qmgi\\QMG\\..\\ELSEWHERE"});
+  EXPECT_EQ(Changes(), Lines{});
+}
 
 } // namespace

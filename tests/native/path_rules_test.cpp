@@ -75,6 +75,19 @@ TEST(PathRules, ATrailingSeparatorStaysOnlyAtARoot) {
   }
 }
 
+TEST(PathRules, ARelativePathClimbsOutThroughDotsAndBlanksAlone) {
+  struct Case {
+    const char *relative;
+    bool climbs;
+  } cases[] = {
+      {"..", true},          {"a\\..\\..", true}, {"../x", true},      {"\\.\\x", true},   {"...", true},
+      {". .", true},         {"x\\.. \\y", true}, {"a..b", false},     {".profile", false}, {"x.", false},
+      {"dir\\file", false}, {"", false},           {"\\name", false}, {"  ", false},
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(ClimbsOutOfItsFolder(c.relative), c.climbs) << c.relative;
+}
+
 TEST(PathRules, FullPathsAreWrittenInOnePlainFormOrRefused) {
   struct Case {
     const char *path, *normal; // nullptr: refused
