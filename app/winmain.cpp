@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/install_run.h"
-#include "base/path_rules.h"
 #include "app/setup_dialog.h"
+#include "base/path_rules.h"
 #include "base/setup_state.h"
 #include "base/setup_state_win.h"
 #include "base/user_interface.h"

@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "base/file_system.h"
+#include "base/folder_chain.h"
 #include "base/setup_state.h"
 #include "base/user_interface.h"
-#include "base/folder_chain.h"
 
 namespace {
 

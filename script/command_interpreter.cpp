@@ -5,14 +5,14 @@
 #include <string>
 
 #include "base/file_system.h"
+#include "base/folder_chain.h"
 #include "base/path_format.h"
 #include "base/path_rules.h"
 #include "base/setup_state.h"
+#include "base/uninstall_log.h"
 #include "base/user_interface.h"
 #include "package/unpack.h"
-#include "base/folder_chain.h"
 #include "script/script_reader.h"
-#include "base/uninstall_log.h"
 #include "shell/shortcut.h"
 
 namespace {

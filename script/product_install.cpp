@@ -4,16 +4,16 @@
 #include <cstring>
 
 #include "base/file_system.h"
-#include "base/setup_state.h"
-#include "base/user_interface.h"
-#include "package/unpack.h"
+#include "base/folder_chain.h"
 #include "base/path_format.h"
 #include "base/path_rules.h"
+#include "base/setup_state.h"
+#include "base/uninstall_log.h"
+#include "base/user_interface.h"
+#include "package/unpack.h"
 #include "script/command_interpreter.h"
-#include "base/folder_chain.h"
 #include "script/product_registration.h"
 #include "script/script_reader.h"
-#include "base/uninstall_log.h"
 
 std::vector<std::string> KeepList;
 

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "base/folder_chain.h"
 #include "base/setup_state.h"
+#include "base/uninstall_log.h"
 #include "package/key_table.h"
 #include "script/command_interpreter.h"
 #include "script/install_host_win.h"
-#include "base/folder_chain.h"
 #include "script/script_reader.h"
-#include "base/uninstall_log.h"
 #include "tests/support/log_records.h"
 #include "tests/support/user_interface_recorder.h"
 #include "tests/support/zip_builder.h"

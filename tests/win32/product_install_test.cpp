@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "base/folder_chain.h"
 #include "base/setup_state.h"
 #include "package/key_table.h"
-#include "base/folder_chain.h"
 #include "script/install_host_win.h"
 #include "script/product_install.h"
 #include "script/script_reader.h"

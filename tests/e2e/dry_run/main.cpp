@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "base/dry_machine.h"
+#include "base/file_system.h"
 #include "base/setup_state.h"
 #include "base/whole_file.h"
-#include "base/file_system.h"
 #include "package/key_table.h"
 #include "script/dry_run.h"
 #include "script/product_install.h"
