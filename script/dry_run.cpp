@@ -111,8 +111,13 @@ void StartDryRun(const std::string &programsFolder, const std::vector<DryEntry> 
   if (!programsFolder.empty())
     AddDryFolder(programsFolder);
   Entries.clear();
-  for (const DryEntry &entry : entries)
-    Entries[entry.name] = {{"Folder", entry.folder}, {"Version", entry.version}};
+  for (const DryEntry &entry : entries) {
+    std::map<std::string, std::string> &values = Entries[entry.name];
+    if (!entry.folder.empty())
+      values["Folder"] = entry.folder;
+    if (!entry.version.empty())
+      values["Version"] = entry.version;
+  }
   OpenEntryName.clear();
   LogRecords.clear();
   ObserveLogRecords(KeepRecord, nullptr);

@@ -16,7 +16,8 @@
 
 #include "script/install_host.h"
 
-// An entry under the Uninstall key before the run.
+// An entry under the Uninstall key before the run; an empty folder or
+// version leaves that value out.
 struct DryEntry {
   std::string name, folder, version;
 };
