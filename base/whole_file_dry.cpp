@@ -1,16 +1,19 @@
-// Whole files on a dry run's machine: the distribution is read from the
-// disk; files of the pretend machine have no bytes to give.
+// Whole files on a dry run's machine: the distribution and the untouched
+// files of its disk folders are read from the disk; files the run made
+// have no bytes to give.
 #include "base/whole_file.h"
 
 #include <cstdio>
 #include <cstring>
 
+#include "base/dry_machine.h"
 #include "base/setup_state.h"
 
 bool ReadWholeFile(const char *path, std::vector<unsigned char> &bytes) {
   bytes.clear();
   size_t length = strlen(SourceFolder);
-  if (length == 0 || strncmp(path, SourceFolder, length) != 0)
+  bool inDistribution = length > 0 && strncmp(path, SourceFolder, length) == 0;
+  if (!inDistribution && !DryFileIsOnDisk(path))
     return false;
   FILE *file = fopen(path, "rb");
   if (!file)
