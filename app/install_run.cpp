@@ -1,10 +1,11 @@
 #include "app/install_run.h"
 
-#include "app/setup_state.h"
-#include "app/setup_windows.h"
-#include "app/user_interface.h"
+#include "base/setup_state.h"
+#include "base/setup_state_win.h"
+#include "base/user_interface.h"
 #include "package/key_table.h"
 #include "resources/resource_ids.h"
+#include "script/install_host_win.h"
 #include "script/product_install.h"
 
 namespace {
@@ -52,7 +53,7 @@ void RunInstall(HWND dialog) {
     BuildProductKeyTable(slot, ProductKeyTable);
     ScriptCursor = ProductSections[slot];
     // Each product reports its own failures; the run goes on either way.
-    InstallProduct();
+    InstallProduct(WindowsInstallHost());
     // Let the progress display repaint between products.
     UpdateWindow(dialog);
   }

@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "app/install_run.h"
-#include "app/path_rules.h"
-#include "app/scoped_handles.h"
-#include "app/setup_state.h"
-#include "app/setup_windows.h"
-#include "app/user_interface.h"
+#include "base/path_rules.h"
+#include "base/scoped_handles.h"
+#include "base/setup_state.h"
+#include "base/setup_state_win.h"
+#include "base/user_interface.h"
 #include "browse/browse_folder_dialog.h"
 #include "package/key_table.h"
 #include "picture/picture_placement.h"
@@ -115,7 +115,7 @@ void OnInstall(HWND dialog) {
     ShowMessage("Invalid folder");
     return;
   }
-  DropTrailingBackslash(InstallFolder);
+  DropTrailingSeparator(InstallFolder);
   SaveInstallFolder();
   RunInstall(dialog);
 }

@@ -4,15 +4,15 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <new>
+#include <vector>
 
 #include "app/install_run.h"
-#include "app/path_rules.h"
-#include "app/scoped_handles.h"
 #include "app/setup_dialog.h"
-#include "app/setup_state.h"
-#include "app/setup_windows.h"
-#include "app/user_interface.h"
+#include "base/path_rules.h"
+#include "base/setup_state.h"
+#include "base/setup_state_win.h"
+#include "base/user_interface.h"
+#include "base/whole_file.h"
 #include "resources/resource_ids.h"
 #include "script/script_reader.h"
 
@@ -35,29 +35,13 @@ bool FindSourceFolder() {
 // empty, unopenable, unreadable in full, or too large to hold counts as no
 // script at all.
 bool LoadScript() {
+  // The script lives until the process ends.
+  static std::vector<unsigned char> script;
   AttachScript(nullptr, 0);
   snprintf(PathBuffer, sizeof PathBuffer, "%sSETUP.CTL", SourceFolder);
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(PathBuffer, &found);
-  if (search == INVALID_HANDLE_VALUE)
+  if (!ReadWholeFile(PathBuffer, script))
     return false;
-  FindClose(search);
-  if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || found.nFileSizeHigh != 0 ||
-      found.nFileSizeLow == 0)
-    return false;
-  DWORD length = found.nFileSizeLow;
-  unsigned char *buffer = new (std::nothrow) unsigned char[length];
-  if (!buffer)
-    return false;
-  ScopedFile file(CreateFileA(PathBuffer, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  DWORD read = 0;
-  if (!file.valid() || !ReadFile(file.get(), buffer, length, &read, nullptr) || read != length) {
-    delete[] buffer;
-    return false;
-  }
-  // The buffer lives until the process ends.
-  AttachScript(buffer, length);
+  AttachScript(script.data(), static_cast<uint32_t>(script.size()));
   return true;
 }
 

@@ -15,7 +15,7 @@
 
 #include "package/unpack.h"
 #include "qmgdist/package_key.h"
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 
 namespace {
 

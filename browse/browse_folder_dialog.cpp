@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "app/setup_state.h"
-#include "app/setup_windows.h"
+#include "base/setup_state.h"
+#include "base/setup_state_win.h"
 #include "browse/folder_tree.h"
 #include "browse/new_folder_dialog.h"
 #include "browse/tree_path.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/setup_state.h"
+#include "base/setup_state.h"
 
 namespace {
 

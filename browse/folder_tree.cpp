@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/setup_state.h"
+#include "base/setup_state.h"
 #include "browse/file_find.h"
 #include "browse/tree_path.h"
 

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "app/file_system.h"
-#include "app/setup_state.h"
-#include "app/user_interface.h"
-#include "script/folder_chain.h"
+#include "base/file_system.h"
+#include "base/folder_chain.h"
+#include "base/setup_state.h"
+#include "base/user_interface.h"
 
 namespace {
 

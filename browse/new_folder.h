@@ -1,6 +1,6 @@
 // Making the one sub-folder that the New folder dialog asks for. Portable:
-// the folder is made and announced through app/file_system.h, and refusals
-// are shown through app/user_interface.h.
+// the folder is made and announced through base/file_system.h, and refusals
+// are shown through base/user_interface.h.
 #pragma once
 
 #include <cstddef>

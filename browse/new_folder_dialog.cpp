@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/setup_state.h"
-#include "app/setup_windows.h"
+#include "base/setup_state.h"
+#include "base/setup_state_win.h"
 #include "browse/new_folder.h"
 #include "resources/resource_ids.h"
 

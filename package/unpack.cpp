@@ -42,11 +42,11 @@
 
 #include <zlib.h>
 
-#include "app/file_system.h"
+#include "base/file_system.h"
 #include "package/archive_reader.h"
 #include "package/member_names.h"
 #include "package/zip_records.h"
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 
 namespace {
 

@@ -4,11 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-inline uint16_t Le16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline uint32_t Le32(const uint8_t *p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+#include "base/little_endian.h"
 
 enum : uint32_t {
   EndRecordSignature = 0x06054B50,     // PK 5 6

@@ -1,5 +1,7 @@
 #include "picture/dib_header.h"
 
+#include "base/little_endian.h"
+
 namespace {
 
 // Offsets in the file header.
@@ -21,18 +23,11 @@ bool KnownBitCount(uint16_t bits) {
 
 } // namespace
 
-uint16_t ReadLe16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t ReadLe32(const uint8_t *p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
-
 BmpCheck CheckBmpFileHeader(const uint8_t header[BmpFileHeaderSize], uint64_t fileLength, BmpFileLayout &layout) {
-  if (fileLength < BmpFileHeaderSize || ReadLe16(header + file_header::Signature) != BmpSignature)
+  if (fileLength < BmpFileHeaderSize || Le16(header + file_header::Signature) != BmpSignature)
     return BmpCheck::NotABitmap;
-  layout.fileSize = ReadLe32(header + file_header::FileSize);
-  layout.pixelOffset = ReadLe32(header + file_header::PixelOffset);
+  layout.fileSize = Le32(header + file_header::FileSize);
+  layout.pixelOffset = Le32(header + file_header::PixelOffset);
   if (layout.pixelOffset < BmpFileHeaderSize + BmpInfoHeaderSize || layout.pixelOffset > fileLength)
     return BmpCheck::OffsetOutsideFile;
   if (layout.fileSize < layout.pixelOffset || layout.fileSize > fileLength)
@@ -62,23 +57,23 @@ size_t PackedDibInfoSize(uint32_t headerSize, uint32_t compression, uint32_t col
 BmpCheck CheckDibInfo(const uint8_t *info, size_t length, DibFormat &format) {
   if (length < BmpInfoHeaderSize)
     return BmpCheck::ShortInfoBlock;
-  format.headerSize = ReadLe32(info + info_header::Size);
+  format.headerSize = Le32(info + info_header::Size);
   if (format.headerSize < BmpInfoHeaderSize || format.headerSize > length)
     return BmpCheck::ShortInfoBlock;
 
-  format.width = static_cast<int32_t>(ReadLe32(info + info_header::Width));
-  format.height = static_cast<int32_t>(ReadLe32(info + info_header::Height));
+  format.width = static_cast<int32_t>(Le32(info + info_header::Width));
+  format.height = static_cast<int32_t>(Le32(info + info_header::Height));
   if (format.width < 1 || format.width > BmpMaxDimension || format.height == 0 ||
       format.height < -BmpMaxDimension || format.height > BmpMaxDimension)
     return BmpCheck::BadDimensions;
 
-  format.bitCount = ReadLe16(info + info_header::BitCount);
-  format.compression = ReadLe32(info + info_header::Compression);
+  format.bitCount = Le16(info + info_header::BitCount);
+  format.compression = Le32(info + info_header::Compression);
   bool masked = format.compression == BmpCompressionMasks && (format.bitCount == 16 || format.bitCount == 32);
   if (!KnownBitCount(format.bitCount) || (format.compression != BmpCompressionNone && !masked))
     return BmpCheck::UnsupportedFormat;
 
-  uint32_t clrUsed = ReadLe32(info + info_header::ClrUsed);
+  uint32_t clrUsed = Le32(info + info_header::ClrUsed);
   if (format.bitCount <= 8 && clrUsed > (1u << format.bitCount))
     return BmpCheck::UnsupportedFormat;
   format.colorCount = DibColorCount(format.bitCount, clrUsed);

@@ -72,9 +72,6 @@ struct DibFormat {
   uint32_t Rows() const { return height < 0 ? 0u - static_cast<uint32_t>(height) : static_cast<uint32_t>(height); }
 };
 
-uint16_t ReadLe16(const uint8_t *p);
-uint32_t ReadLe32(const uint8_t *p);
-
 // Checks the 14-byte file header against the real length of the file.
 BmpCheck CheckBmpFileHeader(const uint8_t header[BmpFileHeaderSize], uint64_t fileLength,
                             BmpFileLayout &layout);

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/scoped_handles.h"
+#include "base/scoped_handles.h"
 #include "picture/dib_header.h"
 
 namespace {

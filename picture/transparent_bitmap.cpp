@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
-#include "app/scoped_handles.h"
-#include "app/setup_windows.h"
-#include "app/user_interface.h"
+#include "base/scoped_handles.h"
+#include "base/setup_state_win.h"
+#include "base/user_interface.h"
 
 namespace {
 

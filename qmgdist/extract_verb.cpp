@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/file_system.h"
+#include "base/file_system.h"
+#include "base/uninstall_log.h"
 #include "package/unpack.h"
 #include "qmgdist/package_verbs.h"
 #include "qmgdist/private_folder.h"
-#include "script/uninstall_log.h"
 
 const char ExtractHelp[] =
     "  extract --key KEY PACKAGE FOLDER\n"
@@ -82,25 +82,23 @@ bool ReadWhole(const std::string &path, std::vector<char> &bytes) {
 
 // Prints the log's records in the order they were written: each is a kind
 // letter, its text and a NUL. Returns the text of the last "D" record.
+void PrintRecord(const char *record, size_t length, void *context) {
+  if (length == 0)
+    return;
+  std::string text(record + 1, length - 1);
+  if (record[0] == 'F') {
+    printf("folder %s\n", text.c_str());
+  } else if (record[0] == 'D') {
+    printf("file %s\n", text.c_str());
+    *static_cast<std::string *>(context) = text;
+  } else {
+    printf("record %c %s\n", record[0], text.c_str());
+  }
+}
+
 std::string PrintRecords(const std::vector<char> &log) {
   std::string lastFile;
-  size_t at = 0;
-  while (at < log.size()) {
-    const char *record = &log[at];
-    size_t length = strnlen(record, log.size() - at);
-    if (length > 0) {
-      std::string text(record + 1, length - 1);
-      if (record[0] == 'F') {
-        printf("folder %s\n", text.c_str());
-      } else if (record[0] == 'D') {
-        printf("file %s\n", text.c_str());
-        lastFile = text;
-      } else {
-        printf("record %c %s\n", record[0], text.c_str());
-      }
-    }
-    at += length + 1;
-  }
+  WalkLogInOrder(reinterpret_cast<const unsigned char *>(log.data()), log.size(), PrintRecord, &lastFile);
   return lastFile;
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/setup_state.h"
+#include "base/setup_state.h"
 #include "script/product_code.h"
 
 namespace {

@@ -4,13 +4,15 @@
 #include <cstring>
 #include <string>
 
-#include "app/file_system.h"
-#include "app/setup_state.h"
-#include "app/user_interface.h"
+#include "base/file_system.h"
+#include "base/folder_chain.h"
+#include "base/path_format.h"
+#include "base/path_rules.h"
+#include "base/setup_state.h"
+#include "base/uninstall_log.h"
+#include "base/user_interface.h"
 #include "package/unpack.h"
-#include "script/folder_chain.h"
 #include "script/script_reader.h"
-#include "script/uninstall_log.h"
 #include "shell/shortcut.h"
 
 namespace {
@@ -48,7 +50,16 @@ bool ReadOperandPair(const char *missingSeparator, std::string &first, char *sec
   return ReadOperand(second, capacity);
 }
 
-bool RunBlock(RunMode mode) {
+// A path the script has the installer write or delete stays in the product
+// folder: an operand that climbs out of it (F=..\\..\\WINDOWS) is refused.
+bool StaysInProductFolder(const char *operand, const char *path) {
+  if (!ClimbsOutOfItsFolder(operand))
+    return true;
+  ShowFormattedMessage("Path outside the product folder:\n%s", path);
+  return false;
+}
+
+bool RunBlock(RunMode mode, const InstallHost &host) {
   ScriptCursor++; // the "{"
   for (;;) {
     int c = SkipBlanks() ? PeekUpper() : -1;
@@ -60,7 +71,7 @@ bool RunBlock(RunMode mode) {
       ScriptCursor++;
       return true;
     }
-    if (!RunCommand(mode))
+    if (!RunCommand(mode, host))
       return false;
   }
 }
@@ -78,6 +89,8 @@ bool RunCopy(RunMode mode) {
     return false;
   if (mode == RunSkip)
     return true;
+  if (!StaysInProductFolder(second, destinationPath))
+    return false;
   WriteLogRecord('D', destinationPath);
   CopyFileReplacing(sourcePath, destinationPath);
   return true;
@@ -90,7 +103,7 @@ bool RunDelete(RunMode mode) {
     return true;
   // Joined as written: D=\OLD.CFG names OLD.CFG inside the target folder.
   char path[PathCapacity];
-  if (!FormatPath(path, sizeof path, "%s%s", TargetFolder, TokenBuffer))
+  if (!FormatPath(path, sizeof path, "%s%s", TargetFolder, TokenBuffer) || !StaysInProductFolder(TokenBuffer, path))
     return false;
   DeleteFileQuietly(path);
   return true;
@@ -100,7 +113,8 @@ bool RunFolder(RunMode mode) {
   if (!ExpectEquals() || !ReadOperand(TokenBuffer, sizeof TokenBuffer))
     return false;
   // A skipped F still moves the destination of the commands that follow.
-  if (!FormatPath(TargetFolder, sizeof TargetFolder, "%s\\%s", ProductFolder, TokenBuffer))
+  if (!FormatPath(TargetFolder, sizeof TargetFolder, "%s\\%s", ProductFolder, TokenBuffer) ||
+      !StaysInProductFolder(TokenBuffer, TargetFolder))
     return false;
   if (mode == RunCarryOut && !CreateFolderChain(TargetFolder)) {
     TruncatePendingFolders(0);
@@ -123,7 +137,7 @@ public:
   bool tooDeep() const { return NestingDepth > NestingLimit; }
 };
 
-bool RunCondition(RunMode mode) {
+bool RunCondition(RunMode mode, const InstallHost &host) {
   NestingLevel level;
   if (level.tooDeep()) {
     ReportScriptError("Blocks nested too deeply in SETUP file:\n%s", ScriptCursor);
@@ -140,10 +154,10 @@ bool RunCondition(RunMode mode) {
   if (!SkipBlanks())
     return true;
   if (AtBlockStart()) {
-    if (!RunBlock(holds ? mode : RunSkip))
+    if (!RunBlock(holds ? mode : RunSkip, host))
       return false;
   } else if (holds) {
-    if (!RunCommand(mode))
+    if (!RunCommand(mode, host))
       return false;
   } else {
     ReadToLineEnd(TokenBuffer, sizeof TokenBuffer); // the single command is dropped unread
@@ -156,17 +170,17 @@ bool RunCondition(RunMode mode) {
   bool more = SkipBlanks();
   if (holds) {
     if (more && AtBlockStart())
-      return RunBlock(RunSkip);
+      return RunBlock(RunSkip, host);
     if (more)
       ReadToLineEnd(TokenBuffer, sizeof TokenBuffer);
     return true;
   }
   if (more && AtBlockStart())
-    return RunBlock(mode);
-  return more ? RunCommand(mode) : true;
+    return RunBlock(mode, host);
+  return more ? RunCommand(mode, host) : true;
 }
 
-bool RunShortcut(RunMode mode) {
+bool RunShortcut(RunMode mode, const InstallHost &host) {
   std::string program;
   char title[TokenCapacity];
   if (!ReadOperandPair("Expected '=' separating EXE name from title in M at:\n%s", program, title, sizeof title))
@@ -175,7 +189,7 @@ bool RunShortcut(RunMode mode) {
   if (!FormatPath(programPath, sizeof programPath, "%s\\%s", ProductFolder, program.c_str()))
     return false;
   if (mode == RunCarryOut)
-    InstallShortcut(programPath, title);
+    InstallShortcut(host.startMenu, programPath, title);
   return true;
 }
 
@@ -200,21 +214,13 @@ bool RunUnpack(RunMode mode, const uint16_t *keyTable) {
 
 } // namespace
 
-bool FormatPath(char *out, size_t capacity, const char *format, const char *first, const char *second) {
-  int length = snprintf(out, capacity, format, first, second);
-  if (length >= 0 && static_cast<size_t>(length) < capacity)
-    return true;
-  ShowFormattedMessage("Path too long:\n%s", out);
-  return false;
-}
-
 void WritePendingFolders() {
   for (const std::string &folder : PendingFolders())
     WriteLogRecord('F', folder.c_str());
   TruncatePendingFolders(0);
 }
 
-bool RunCommand(RunMode mode) {
+bool RunCommand(RunMode mode, const InstallHost &host) {
   switch (PeekUpper()) {
   case 'C':
     return RunCopy(mode);
@@ -226,9 +232,9 @@ bool RunCommand(RunMode mode) {
   case 'F':
     return RunFolder(mode);
   case 'I':
-    return RunCondition(mode);
+    return RunCondition(mode, host);
   case 'M':
-    return RunShortcut(mode);
+    return RunShortcut(mode, host);
   case 'U':
     return RunUnpack(mode, SharedKeyTable);
   case 'Z':

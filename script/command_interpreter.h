@@ -10,7 +10,7 @@
 //   Z=package             unpack with the product's key table
 #pragma once
 
-#include <cstddef>
+#include "script/install_host.h"
 
 enum RunMode { RunCarryOut = 0, RunSkip = 1 };
 
@@ -20,14 +20,10 @@ enum RunMode { RunCarryOut = 0, RunSkip = 1 };
 enum : int { NestingLimit = 64 };
 
 // Returns true when the command was read (and, outside skip mode, carried
-// out); false when an error has been shown, which ends the section.
-bool RunCommand(RunMode mode);
+// out); false when an error has been shown, which ends the section. `host`
+// makes the shortcuts of M.
+bool RunCommand(RunMode mode, const InstallHost &host);
 
 // Writes an "F" record for every pending folder, oldest first, and empties
 // the pending list.
 void WritePendingFolders();
-
-// Builds `format` with two strings into `out`; when the result does not fit,
-// shows "Path too long:" with the start of it and returns false, so that a
-// path is never cut into another one.
-bool FormatPath(char *out, size_t capacity, const char *format, const char *first, const char *second);

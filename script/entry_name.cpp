@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/path_rules.h"
+#include "base/path_rules.h"
 
 std::string EntryNameFor(const char *title, int n) {
   std::string name = std::string("QMG ") + title;

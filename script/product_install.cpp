@@ -3,15 +3,17 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/file_system.h"
-#include "app/setup_state.h"
-#include "app/user_interface.h"
+#include "base/file_system.h"
+#include "base/folder_chain.h"
+#include "base/path_format.h"
+#include "base/path_rules.h"
+#include "base/setup_state.h"
+#include "base/uninstall_log.h"
+#include "base/user_interface.h"
 #include "package/unpack.h"
 #include "script/command_interpreter.h"
-#include "script/folder_chain.h"
 #include "script/product_registration.h"
 #include "script/script_reader.h"
-#include "script/uninstall_log.h"
 
 std::vector<std::string> KeepList;
 
@@ -80,18 +82,18 @@ bool OpenLogWithOpeningRecords(const char *entryName) {
   return true;
 }
 
-bool RunSectionCommands() {
+bool RunSectionCommands(const InstallHost &host) {
   while (SkipBlanks()) {
     int letter = PeekUpper();
     if (letter == 'L' || letter == 'S')
       break;
-    if (!RunCommand(RunCarryOut))
+    if (!RunCommand(RunCarryOut, host))
       return false;
   }
   return true;
 }
 
-bool InstallSection() {
+bool InstallSection(const InstallHost &host) {
   TruncatePendingFolders(0);
   if (!CreateFolderChain(InstallFolder)) {
     TruncatePendingFolders(0);
@@ -109,8 +111,14 @@ bool InstallSection() {
       !ReadHeadLine('F', "Expected FOLDER specification in CTL file:\n%s", TokenBuffer, sizeof TokenBuffer) ||
       !FormatPath(ProductFolder, sizeof ProductFolder, "%s\\%s", InstallFolder, TokenBuffer))
     return false;
+  // The product folder stays in the install folder: everything the section
+  // makes goes there, and its log and Uninstall entry name it.
+  if (ClimbsOutOfItsFolder(TokenBuffer)) {
+    ShowFormattedMessage("Path outside the install folder:\n%s", ProductFolder);
+    return false;
+  }
 
-  if (!RegisterProduct())
+  if (!RegisterProduct(host))
     return false;
   std::string entryName = TokenBuffer;
   if (!CreateFolderChain(ProductFolder)) {
@@ -121,16 +129,16 @@ bool InstallSection() {
   if (!OpenLogWithOpeningRecords(entryName.c_str()))
     return false;
   strcpy(TargetFolder, ProductFolder);
-  bool completed = RunSectionCommands();
+  bool completed = RunSectionCommands(host);
   CloseUninstallLog();
   return completed;
 }
 
 } // namespace
 
-bool InstallProduct() {
+bool InstallProduct(const InstallHost &host) {
   ProductsRun++;
-  bool completed = InstallSection();
+  bool completed = InstallSection(host);
   KeepList.clear();
   return completed;
 }

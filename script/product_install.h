@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "script/install_host.h"
+
 // The K entries of the product being installed: files of the player's data,
 // relative to the product folder. Grows as needed.
 extern std::vector<std::string> KeepList;
@@ -14,5 +16,6 @@ extern std::vector<std::string> KeepList;
 // version), makes the product folder and its uninstall log with the opening
 // records, and runs the section's commands. True when the section ran to its
 // end; every failure has been shown already, or is one of the silent ones
-// (install folder, registration refused by the platform).
-bool InstallProduct();
+// (install folder, registration refused by the platform). `host` stands for
+// the Start Menu and the registry.
+bool InstallProduct(const InstallHost &host);

@@ -1,79 +1,75 @@
 // Registration of a product under the Uninstall key, and the removal of
-// earlier installations through their uninstall logs.
+// earlier installations through their uninstall logs: the questions and the
+// order of the registry work, on whatever platform the host stands for.
 #include "script/product_registration.h"
-
-#include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "app/scoped_handles.h"
-#include "app/setup_state.h"
-#include "app/user_interface.h"
+#include "base/path_rules.h"
+#include "base/setup_state.h"
+#include "base/user_interface.h"
 #include "script/entry_name.h"
 #include "script/product_install.h"
 #include "script/removal_walk.h"
-#include "script/removal_win.h"
 
 namespace {
 
-const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
 std::string EntryNameOf(int n) { return EntryNameFor(ProductTitle, n); }
 
-// Reads a string value into `buffer`; the type is not checked, but the text
-// always ends within the buffer.
-bool ReadValue(HKEY key, const char *value, char *buffer, DWORD capacity) {
-  DWORD size = capacity - 1;
-  if (RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE *>(buffer), &size) != ERROR_SUCCESS)
-    return false;
-  buffer[size < capacity ? size : capacity - 1] = '\0';
-  return true;
-}
+// The Uninstall key, open while a registration runs.
+class OpenUninstallKey {
+public:
+  explicit OpenUninstallKey(const InstallHost &host) : host_(host), open_(host.openUninstallKey(host.context)) {}
+  ~OpenUninstallKey() {
+    if (open_)
+      host_.closeUninstallKey(host_.context);
+  }
+  OpenUninstallKey(const OpenUninstallKey &) = delete;
+  OpenUninstallKey &operator=(const OpenUninstallKey &) = delete;
+  bool open() const { return open_; }
+
+private:
+  const InstallHost &host_;
+  bool open_;
+};
 
 // Removes an installed version through its uninstall log. Reports its own
 // trouble; the caller goes on either way.
-void RemoveInstalledVersion(HKEY uninstallKey, const char *folder, RemovalMode mode, const char *entryName) {
+void RemoveInstalledVersion(const InstallHost &host, const char *folder, RemovalMode mode, const char *entryName) {
   std::vector<unsigned char> log;
   if (!ReadUninstallLogOf(folder, log)) {
     ShowMessage("UNSETUP.CTL error, no uninstall info.");
-    RegDeleteKeyA(uninstallKey, entryName);
+    host.deleteEntry(host.context, entryName);
     return;
   }
-  RemovalResult result = RemoveLoggedItems(log.data(), log.size(), RemovalScopeOf(folder, ProductTitle), mode,
-                                           KeepList, WindowsRemovalOperations(uninstallKey));
+  char programs[PathCapacity * 2];
+  host.startMenu.programsFolder(host.startMenu.context, programs, sizeof programs);
+  RemovalResult result = RemoveLoggedItems(log.data(), log.size(), RemovalScopeIn(folder, ProductTitle, programs),
+                                           mode, KeepList, host.removalOperations(host.context));
   if (result.invalidRecord) {
     ShowMessage("Error in UNSETUP.CTL file.");
-    RegDeleteKeyA(uninstallKey, entryName);
+    host.deleteEntry(host.context, entryName);
     return;
   }
   if (result.failures > 0)
     ShowMessage("Warning: some items were not removed.");
 }
 
-// An installed entry's folder and version, when both can be read.
-bool ReadInstalledEntry(HKEY uninstallKey, const std::string &name, char *folder, char *version) {
-  ScopedRegKey entry;
-  if (RegOpenKeyExA(uninstallKey, name.c_str(), 0, KEY_READ, entry.receive()) != ERROR_SUCCESS)
-    return false;
-  return ReadValue(entry.get(), "Folder", folder, PathCapacity) &&
-         ReadValue(entry.get(), "Version", version, TitleCapacity);
-}
-
 enum class SearchOutcome { NoneHere, Replaced, Declined };
 
 // Looks for another version installed in ProductFolder and, if the user
 // agrees, removes it.
-SearchOutcome ReplaceVersionInThisFolder(HKEY uninstallKey) {
+SearchOutcome ReplaceVersionInThisFolder(const InstallHost &host) {
   char installedFolder[PathCapacity], installedVersion[TitleCapacity];
   for (int n = 1; n <= EntryNameCount; n++) {
     std::string name = EntryNameOf(n);
-    if (!ReadInstalledEntry(uninstallKey, name, installedFolder, installedVersion) ||
-        _stricmp(ProductFolder, installedFolder) != 0)
+    if (!host.readEntry(host.context, name.c_str(), installedFolder, installedVersion) ||
+        !EqualIgnoringAsciiCase(ProductFolder, installedFolder))
       continue;
-    int order = _stricmp(ProductVersion, installedVersion);
+    int order = CompareIgnoringAsciiCase(ProductVersion, installedVersion);
     if (order == 0)
       continue;
     if (order > 0)
@@ -86,30 +82,25 @@ SearchOutcome ReplaceVersionInThisFolder(HKEY uninstallKey) {
                "to\nuninstall the previous version first?\n(All player data & records will be lost.)");
     if (!AskYesNoCancel(MessageBuffer))
       return SearchOutcome::Declined;
-    RemoveInstalledVersion(uninstallKey, installedFolder, order > 0 ? RemovalMode::KeepData : RemovalMode::RemoveAll,
+    RemoveInstalledVersion(host, installedFolder, order > 0 ? RemovalMode::KeepData : RemovalMode::RemoveAll,
                            name.c_str());
     return SearchOutcome::Replaced;
   }
   return SearchOutcome::NoneHere;
 }
 
-void RemoveEveryInstallation(HKEY uninstallKey) {
+void RemoveEveryInstallation(const InstallHost &host) {
   char installedFolder[PathCapacity], installedVersion[TitleCapacity];
   for (int n = 1; n <= EntryNameCount; n++) {
     std::string name = EntryNameOf(n);
-    if (ReadInstalledEntry(uninstallKey, name, installedFolder, installedVersion))
-      RemoveInstalledVersion(uninstallKey, installedFolder, RemovalMode::RemoveAll, name.c_str());
+    if (host.readEntry(host.context, name.c_str(), installedFolder, installedVersion))
+      RemoveInstalledVersion(host, installedFolder, RemovalMode::RemoveAll, name.c_str());
   }
 }
 
-bool EntryExists(HKEY uninstallKey, const std::string &name) {
-  ScopedRegKey entry;
-  return RegOpenKeyExA(uninstallKey, name.c_str(), 0, KEY_READ, entry.receive()) == ERROR_SUCCESS;
-}
-
-bool SetValue(HKEY key, const char *value, const char *data, const char *message, const char *argument) {
-  if (RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE *>(data),
-                     static_cast<DWORD>(strlen(data) + 1)) == ERROR_SUCCESS)
+bool SetValue(const InstallHost &host, const char *value, const char *data, const char *message,
+              const char *argument) {
+  if (host.setEntryValue(host.context, value, data))
     return true;
   snprintf(PathBuffer, sizeof PathBuffer, message, argument);
   ShowUncaptionedMessage(PathBuffer);
@@ -118,19 +109,16 @@ bool SetValue(HKEY key, const char *value, const char *data, const char *message
 
 } // namespace
 
-bool RegisterProduct() {
-  if ((GetVersion() & 0xFFFF) <= 3)
-    return false;
-  ScopedRegKey uninstallKey;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                      nullptr, uninstallKey.receive(), nullptr) != ERROR_SUCCESS)
+bool RegisterProduct(const InstallHost &host) {
+  OpenUninstallKey uninstallKey(host);
+  if (!uninstallKey.open())
     return false;
 
-  switch (ReplaceVersionInThisFolder(uninstallKey.get())) {
+  switch (ReplaceVersionInThisFolder(host)) {
   case SearchOutcome::Declined:
     return false;
   case SearchOutcome::NoneHere:
-    RemoveEveryInstallation(uninstallKey.get());
+    RemoveEveryInstallation(host);
     break;
   case SearchOutcome::Replaced:
     break;
@@ -142,26 +130,21 @@ bool RegisterProduct() {
   int n = 1;
   for (; n <= EntryNameCount; n++) {
     name = EntryNameOf(n);
-    if (!EntryExists(uninstallKey.get(), name))
+    if (!host.entryExists(host.context, name.c_str()))
       break;
   }
-  ScopedRegKey entry;
-  LONG opened = n > EntryNameCount
-                    ? RegOpenKeyExA(uninstallKey.get(), name.c_str(), 0, KEY_READ, entry.receive())
-                    : RegCreateKeyExA(uninstallKey.get(), name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                      KEY_WRITE, nullptr, entry.receive(), nullptr);
-  if (opened != ERROR_SUCCESS) {
+  if (!host.openEntry(host.context, name.c_str(), n <= EntryNameCount)) {
     snprintf(PathBuffer, sizeof PathBuffer, "Error creating Registry key:\n%s", name.c_str());
     ShowUncaptionedMessage(PathBuffer);
     return false;
   }
   char uninstallString[PathCapacity + 16];
   snprintf(uninstallString, sizeof uninstallString, "%s\\unsetup.exe", ProductFolder);
-  if (!SetValue(entry.get(), "DisplayName", name.c_str(), "Error writing app name Registry key:\n%s", name.c_str()) ||
-      !SetValue(entry.get(), "UninstallString", uninstallString, "Error writing uninstall Registry key:\n%s",
+  if (!SetValue(host, "DisplayName", name.c_str(), "Error writing app name Registry key:\n%s", name.c_str()) ||
+      !SetValue(host, "UninstallString", uninstallString, "Error writing uninstall Registry key:\n%s",
                 name.c_str()) ||
-      !SetValue(entry.get(), "Folder", ProductFolder, "Error writing Folder Registry key:\n%s", ProductFolder) ||
-      !SetValue(entry.get(), "Version", ProductVersion, "Error writing Version Registry key:\n%s", ProductVersion))
+      !SetValue(host, "Folder", ProductFolder, "Error writing Folder Registry key:\n%s", ProductFolder) ||
+      !SetValue(host, "Version", ProductVersion, "Error writing Version Registry key:\n%s", ProductVersion))
     return false;
   snprintf(TokenBuffer, sizeof TokenBuffer, "%s", name.c_str());
   return true;

@@ -2,10 +2,14 @@
 
 #include <cstring>
 
-#include "app/file_system.h"
-#include "app/path_rules.h"
+#include "base/file_system.h"
+#include "base/path_format.h"
+#include "base/path_rules.h"
+#include "base/setup_state.h"
+#include "base/uninstall_log.h"
+#include "base/whole_file.h"
 #include "script/entry_name.h"
-#include "script/uninstall_log.h"
+#include "shell/start_menu.h"
 
 namespace {
 
@@ -141,4 +145,18 @@ RemovalResult RemoveLoggedItems(const unsigned char *log, size_t size, const Rem
     }
   walk.result.invalidRecord = !WalkLogBackwards(log, size, UndoRecord, &walk);
   return walk.result;
+}
+
+bool ReadUninstallLogOf(const char *folder, std::vector<unsigned char> &log) {
+  char logPath[PathCapacity];
+  return JoinPath(logPath, sizeof logPath, "%s\\%s", folder, "unsetup.ctl") && ReadWholeFile(logPath, log);
+}
+
+RemovalScope RemovalScopeIn(const char *folder, const char *title, const char *programsFolder) {
+  RemovalScope scope;
+  scope.productFolder = folder;
+  scope.title = title;
+  if (programsFolder[0])
+    scope.startMenuGroup = StartMenuGroupIn(programsFolder);
+  return scope;
 }

@@ -60,3 +60,12 @@ struct RemovalResult {
 // first, their outcome ignored.
 RemovalResult RemoveLoggedItems(const unsigned char *log, size_t size, const RemovalScope &scope, RemovalMode mode,
                                 const std::vector<std::string> &keepList, const RemovalOperations &operations);
+
+// Reads `folder`\unsetup.ctl whole. False when it is missing, empty, a
+// folder, or cannot be opened or read.
+bool ReadUninstallLogOf(const char *folder, std::vector<unsigned char> &log);
+
+// What a removal of the product installed in `folder` under `title` may
+// touch: that folder and the Start Menu group folder under
+// `programsFolder` ("" when unknown, and then no group).
+RemovalScope RemovalScopeIn(const char *folder, const char *title, const char *programsFolder);

@@ -2,29 +2,15 @@
 
 #include <cstdio>
 #include <direct.h>
-#include <new>
 #include <string>
 
-#include "app/scoped_handles.h"
-#include "app/setup_state.h"
+#include "base/scoped_handles.h"
+#include "base/setup_state.h"
 #include "shell/programs_folder.h"
 
 namespace {
 
 enum : int { WidePathCapacity = 1024 };
-
-bool QueryFileSize(const char *path, DWORD &size) {
-  size = 0;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path, &found);
-  if (search == INVALID_HANDLE_VALUE)
-    return false;
-  FindClose(search);
-  if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-    return false;
-  size = found.nFileSizeLow;
-  return true;
-}
 
 bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
@@ -105,35 +91,10 @@ bool CrossesLink(void *, const char *path, size_t from, bool utf8) {
 
 } // namespace
 
-bool ReadUninstallLogOf(const char *folder, std::vector<unsigned char> &log) {
-  char logPath[PathCapacity];
-  if (snprintf(logPath, sizeof logPath, "%s\\unsetup.ctl", folder) >= static_cast<int>(sizeof logPath))
-    return false;
-  DWORD size = 0;
-  if (!QueryFileSize(logPath, size) || size == 0)
-    return false;
-  ScopedFile file(CreateFileA(logPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file.valid())
-    return false;
-  try {
-    log.assign(size, 0);
-  } catch (const std::bad_alloc &) {
-    return false; // a log larger than memory is no log this installer wrote
-  }
-  DWORD got = 0;
-  return ReadFile(file.get(), log.data(), size, &got, nullptr) && got == size;
-}
-
 RemovalScope RemovalScopeOf(const char *folder, const char *title) {
-  RemovalScope scope;
-  scope.productFolder = folder;
-  scope.title = title;
   char programs[1024];
   GetProgramsFolder(programs, sizeof programs);
-  if (programs[0])
-    scope.startMenuGroup = StartMenuGroupIn(programs);
-  return scope;
+  return RemovalScopeIn(folder, title, programs);
 }
 
 RemovalOperations WindowsRemovalOperations(HKEY uninstallKey) {

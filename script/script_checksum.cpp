@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/setup_state.h"
+#include "base/setup_state.h"
 
 uint32_t ScriptChecksum(const unsigned char *script, size_t length) {
   uint32_t sum = 0;

@@ -3,8 +3,8 @@
 #include <cctype>
 #include <cstring>
 
-#include "app/setup_state.h"
-#include "app/user_interface.h"
+#include "base/setup_state.h"
+#include "base/user_interface.h"
 
 namespace {
 

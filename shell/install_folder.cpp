@@ -4,8 +4,9 @@
 
 #include <cstring>
 
-#include "app/scoped_handles.h"
-#include "app/setup_state.h"
+#include "base/platform_version_win.h"
+#include "base/scoped_handles.h"
+#include "base/setup_state.h"
 
 const char DefaultInstallFolder[] = "C:\\QMG";
 
@@ -13,9 +14,6 @@ namespace {
 
 const char FolderKey[] = "Software\\QuillmarshGames";
 const char FolderValue[] = "DefaultInstallPath";
-
-// Platform versions x.0 with x up to 3 have no registry to speak of.
-bool RegistryUsable() { return (GetVersion() & 0xFFFF) > 3; }
 
 bool OpenFolderKey(REGSAM access, ScopedRegKey &key) {
   return RegCreateKeyExA(HKEY_LOCAL_MACHINE, FolderKey, 0, nullptr, REG_OPTION_NON_VOLATILE,

@@ -4,7 +4,8 @@
 
 #include <cstring>
 
-#include "app/scoped_handles.h"
+#include "base/platform_version_win.h"
+#include "base/scoped_handles.h"
 
 namespace {
 
@@ -32,10 +33,9 @@ bool QueryRegString(HKEY key, const char *value, char *out, size_t capacity) {
 
 bool GetProgramsFolder(char *folder, size_t capacity) {
   folder[0] = '\0';
-  DWORD version = GetVersion();
-  if ((version & 0xFFFF) <= 3)
+  if (!RegistryUsable())
     return false;
-  bool perUser = (version & 0xFF) <= 4;
+  bool perUser = ProgramsFolderIsPerUser();
   ScopedRegKey key;
   if (RegOpenKeyExA(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, ShellFoldersKey, 0, KEY_QUERY_VALUE,
                     key.receive()) != ERROR_SUCCESS)
@@ -43,10 +43,4 @@ bool GetProgramsFolder(char *folder, size_t capacity) {
   if (!QueryRegString(key.get(), perUser ? "Programs" : "Common Programs", folder, capacity))
     folder[0] = '\0';
   return true;
-}
-
-std::string StartMenuGroupIn(const char *programsFolder) {
-  size_t length = strlen(programsFolder);
-  bool endsInSeparator = length > 0 && programsFolder[length - 1] == '\\';
-  return std::string(programsFolder) + (endsInSeparator ? "" : "\\") + "Quillmarsh Games";
 }

@@ -4,12 +4,9 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
+
+#include "shell/start_menu.h"
 
 // Leaves the folder in `folder`, or "" when it cannot be found. False only
 // when the platform is too old to have one.
 bool GetProgramsFolder(char *folder, size_t capacity);
-
-// The Start Menu group folder that holds all of the maker's shortcuts:
-// "Quillmarsh Games" directly under `programsFolder`.
-std::string StartMenuGroupIn(const char *programsFolder);

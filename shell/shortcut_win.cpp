@@ -1,25 +1,13 @@
-// Start Menu shortcuts through the shell link object.
-#include "shell/shortcut.h"
+#include "shell/shortcut_win.h"
 
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <cstdio>
-#include <cstring>
-
-#include "app/scoped_handles.h"
-#include "app/setup_state.h"
-#include "app/user_interface.h"
-#include "script/command_interpreter.h"
-#include "script/folder_chain.h"
-#include "script/uninstall_log.h"
 #include "shell/programs_folder.h"
 
 namespace {
-
-enum : size_t { ShortcutPathCapacity = 1024 };
 
 // Holds a COM interface pointer and releases it once.
 template <typename Interface> class ScopedInterface {
@@ -39,51 +27,29 @@ private:
   Interface *pointer_ = nullptr;
 };
 
-// A title becomes a file name in the group folder; separators in it would
-// place the shortcut somewhere else, so they become "_". Other characters
-// stay as written.
-void AppendFileTitle(char *path, size_t capacity, const char *title) {
-  size_t length = strlen(path);
-  for (; *title && length + 1 < capacity; title++)
-    path[length++] = (*title == '\\' || *title == '/') ? '_' : *title;
-  path[length] = '\0';
-}
+bool ProgramsFolder(void *, char *folder, size_t capacity) { return GetProgramsFolder(folder, capacity); }
 
-} // namespace
-
-void InstallShortcut(const char *programPath, const char *title) {
-  char shortcut[ShortcutPathCapacity];
-  GetProgramsFolder(shortcut, sizeof shortcut);
-  if (shortcut[0] == '\0') {
-    snprintf(TokenBuffer, sizeof TokenBuffer, "Unable to install icons for %s.", ProductTitle);
-    ShowMessage(TokenBuffer);
-    return;
-  }
-  char group[ShortcutPathCapacity];
-  if (!FormatPath(group, MAX_PATH, "%s%s", StartMenuGroupIn(shortcut).c_str(), "") || !CreateFolderChain(group))
-    return;
-  strcpy(shortcut, group);
-  strcat(shortcut, "\\");
-  AppendFileTitle(shortcut, sizeof shortcut, title);
-  strncat(shortcut, ".lnk", sizeof shortcut - strlen(shortcut) - 1);
+ShellLinkOutcome SaveShellLink(void *, const char *linkPath, const char *programPath, const char *workingFolder,
+                               const char *description) {
   wchar_t widePath[MAX_PATH];
-  if (strlen(shortcut) >= MAX_PATH ||
-      MultiByteToWideChar(CP_ACP, 0, shortcut, -1, widePath, MAX_PATH) == 0) {
-    ShowFormattedMessage("Path too long:\n%s", shortcut);
-    return;
-  }
-
+  if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0)
+    return ShellLinkOutcome::PathTooLong;
   ScopedInterface<IShellLinkA> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.receive())))
-    return;
+    return ShellLinkOutcome::NoLinkMaker;
   link->SetPath(programPath);
   link->SetArguments("");
-  link->SetWorkingDirectory(ProductFolder);
-  link->SetDescription(title);
+  link->SetWorkingDirectory(workingFolder);
+  link->SetDescription(description);
   ScopedInterface<IPersistFile> file;
   if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.receive())))
     file->Save(widePath, TRUE);
-
-  SHChangeNotify(SHCNE_CREATE, SHCNF_PATHA, shortcut, nullptr);
-  WriteLogRecord('D', shortcut);
+  SHChangeNotify(SHCNE_CREATE, SHCNF_PATHA, linkPath, nullptr);
+  return ShellLinkOutcome::Saved;
 }
+
+const StartMenuHost Windows = {nullptr, ProgramsFolder, SaveShellLink};
+
+} // namespace
+
+const StartMenuHost &WindowsStartMenu() { return Windows; }

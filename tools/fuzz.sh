@@ -4,7 +4,8 @@
 #
 #   tools/fuzz.sh TARGET SECONDS
 #
-# TARGET is fuzz_script, fuzz_unpack, fuzz_picture or fuzz_uninstall_log.
+# TARGET is fuzz_script, fuzz_unpack, fuzz_picture, fuzz_uninstall_log or
+# fuzz_install.
 # The corpus grows in build/native/tests/fuzz/corpus/TARGET (QMG_FUZZ_CORPUS
 # names another folder); inputs that crash, leak or time out are saved in
 # build/native/tests/fuzz/findings/TARGET (QMG_FUZZ_FINDINGS), with the
@@ -26,6 +27,7 @@ case $target in
   fuzz_unpack) seeds=unpack ;;
   fuzz_picture) seeds=picture ;;
   fuzz_uninstall_log) seeds=uninstall_log ;;
+  fuzz_install) seeds=install ;;
   *) echo "fuzz.sh: unknown target $target" >&2; exit 2 ;;
 esac
 

@@ -62,8 +62,8 @@ std::string ReadBytesOf(const std::string &path) {
   return bytes.str();
 }
 
-// Runs a console program to its end with its output in a log file; returns
-// the exit code.
+} // namespace
+
 DWORD RunProgram(const std::string &program, const std::string &arguments, const std::string &logPath,
                  std::string &log) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
@@ -95,7 +95,6 @@ DWORD RunProgram(const std::string &program, const std::string &arguments, const
   return code;
 }
 
-} // namespace
 
 Distribution::Distribution() {
   static unsigned made = 0;

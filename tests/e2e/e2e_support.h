@@ -61,6 +61,11 @@ std::string FreshScratchFolder(const std::string &name);
 void RemoveTree(const std::string &path);
 std::string ReadFileBytes(const std::string &path);
 
+// Runs a console program to its end with its output in the file `logPath`,
+// which it also leaves in `log`; returns the exit code.
+DWORD RunProgram(const std::string &program, const std::string &arguments, const std::string &logPath,
+                 std::string &log);
+
 // HKLM\Software\QuillmarshGames DefaultInstallPath, shared with SETUP.EXE
 // through the Wine prefix.
 std::optional<std::string> RememberedFolder();

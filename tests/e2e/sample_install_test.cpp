@@ -6,9 +6,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "e2e_support.h"
 #include "installation.h"
@@ -203,6 +205,51 @@ protected:
         ADD_FAILURE() << "not in the log: " << path;
   }
 
+  // What dry-run.exe did with this distribution and install folder, the
+  // Programs folder and the install folder's parent seen as they are:
+  // each product's log records by product folder, and its operations.
+  struct DryRun {
+    std::map<std::string, std::vector<std::string>> logs;
+    std::vector<std::string> operations;
+  };
+  DryRun RunDry(const std::string &options = "") const {
+    const std::string group = ProgramsGroup();
+    const std::string programs = group.substr(0, group.rfind('\\'));
+    const std::string parent = installFolder_.substr(0, installFolder_.rfind('\\'));
+    std::string output;
+    DWORD code = RunProgram(setup_driver::ToWindowsPath(QMG_DRY_RUN_EXE),
+                            options + " \"" + distribution_.Folder() + "\" \"" + installFolder_ + "\" \"" + programs +
+                                "\" \"" + parent + "\"",
+                            parent + "\\dry-run.log", output);
+    DeleteFileA((parent + "\\dry-run.log").c_str());
+    EXPECT_EQ(code, 0u) << output;
+    DryRun run;
+    std::string folder;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+      if (line.compare(0, 4, "log ") == 0)
+        folder = line.substr(4);
+      else if (line.compare(0, 7, "record ") == 0)
+        run.logs[folder].push_back(line.substr(7));
+      else if (line.compare(0, 10, "operation ") == 0)
+        run.operations.push_back(line.substr(10));
+      else if (line.compare(0, 2, "+ ") == 0 && !run.operations.empty())
+        run.operations.back() += "\n" + line.substr(2);
+    }
+    return run;
+  }
+  // The messages and questions among a dry run's operations.
+  static std::vector<std::string> MessagesOf(const DryRun &run) {
+    std::vector<std::string> messages;
+    for (const std::string &line : run.operations)
+      for (const char *kind : {"message ", "question "})
+        if (line.compare(0, strlen(kind), kind) == 0)
+          messages.push_back(line.substr(strlen(kind)));
+    return messages;
+  }
+
   Distribution distribution_;
   std::string installFolder_;
 };
@@ -245,6 +292,61 @@ TEST_F(SampleInstall, EverythingMadeIsLoggedRegisteredAndReachable) {
   DWORD level = GetFileAttributesA((ProductFolder(Products[2]) + "\\levels\\level01.dat").c_str());
   EXPECT_TRUE(level != INVALID_FILE_ATTRIBUTES && (level & FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(GetFileAttributesA((ProductFolder(Products[0]) + "\\BROKEN.TXT").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The same distribution and install folder on the dry machine, before the
+// real install: the dry run makes nothing, and records for every product
+// the very uninstall log that SETUP.EXE then writes, the same Uninstall
+// entry and no message.
+TEST_F(SampleInstall, TheDryRunRecordsWhatTheRealInstallLogs) {
+  const std::string group = ProgramsGroup();
+  DryRun dry = RunDry();
+  EXPECT_EQ(GetFileAttributesA(installFolder_.c_str()), INVALID_FILE_ATTRIBUTES) << "the dry run made a folder";
+  EXPECT_EQ(GetFileAttributesA(group.c_str()), INVALID_FILE_ATTRIBUTES) << "the dry run made the group";
+  EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{});
+
+  EXPECT_EQ(RunInstall(), MessagesOf(dry));
+  for (const SampleProduct &product : Products) {
+    SCOPED_TRACE(product.title);
+    std::vector<std::string> log = ReadLog(ProductFolder(product) + "\\unsetup.ctl");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(dry.logs[ProductFolder(product)], log);
+    const std::string entry = std::string("QMG ") + product.title;
+    for (const char *value : {"DisplayName", "UninstallString", "Folder", "Version"}) {
+      std::string set = "registry set " + entry + " " + value + "=" + RegistryValue(entry, value);
+      EXPECT_NE(std::find(dry.operations.begin(), dry.operations.end(), set), dry.operations.end()) << set;
+    }
+  }
+  EXPECT_EQ(dry.logs.size(), std::size(Products));
+}
+
+// An upgrade over the installed sample, answered Yes and No: the dry run
+// asks the same question, removes through the installed log as the real
+// run does, and records the same new log (none when declined), while the
+// installed version stays as it was until the real run.
+TEST_F(SampleInstall, TheDryRunOfAnUpgradeRecordsWhatTheRealOneLogs) {
+  RunInstall();
+  const SampleProduct &reed = Products[2];
+  const std::string folder = ProductFolder(reed);
+  std::ofstream(folder + "\\REEDRUN.SAV") << "level 4, 1200 points";
+  std::ofstream(folder + "\\levels\\custom.dat") << "the player's own level";
+  const std::vector<std::string> installed = ReadLog(folder + "\\unsetup.ctl");
+  std::string script = distribution_.ReadScript();
+  script.replace(script.find("V=1.0"), 5, "V=1.1");
+  distribution_.WriteStampedScript(script);
+
+  for (bool yes : {false, true}) {
+    SCOPED_TRACE(yes ? "Yes" : "No");
+    DryRun dry = RunDry(std::string("--only \"Reed Runner\" --answers ") + (yes ? "Y" : "N"));
+    EXPECT_EQ(ReadLog(folder + "\\unsetup.ctl"), installed) << "the dry run changed the installed log";
+    EXPECT_NE(GetFileAttributesA((folder + "\\REEDRUN.EXE").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(RunInstall({"Reed Runner"}, yes ? IDYES : IDNO), MessagesOf(dry));
+    std::vector<std::string> log = ReadLog(folder + "\\unsetup.ctl");
+    if (yes)
+      EXPECT_EQ(dry.logs[folder], log);
+    else
+      EXPECT_EQ(dry.logs[folder], std::vector<std::string>{});
+  }
 }
 
 TEST_F(SampleInstall, ANewerVersionKeepsThePlayersDataWhenTheAnswerIsYes) {

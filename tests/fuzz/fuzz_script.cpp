@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/setup_state.h"
+#include "base/setup_state.h"
 #include "script/product_scan.h"
 #include "script/script_checksum.h"
 #include "script/script_reader.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "package/unpack.h"
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 
 namespace {
 

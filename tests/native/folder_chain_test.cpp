@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "script/folder_chain.h"
+#include "base/folder_chain.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/setup_state.h"
+#include "base/setup_state.h"
 #include "browse/new_folder.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/user_interface_recorder.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/palette.h"
+#include "base/palette.h"
 
 namespace {
 

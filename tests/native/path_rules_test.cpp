@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/path_rules.h"
+#include "base/path_rules.h"
 
 namespace {
 
@@ -42,9 +42,50 @@ TEST(PathRules, OneTrailingBackslashIsDroppedExceptAtADriveRoot) {
   for (const Case &c : cases) {
     char path[64];
     strcpy(path, c.typed);
-    DropTrailingBackslash(path);
+    DropTrailingSeparator(path);
     EXPECT_STREQ(path, c.kept) << c.typed;
   }
+}
+
+// The one rule behind the typed install folder and FolderExists, on both
+// separators: roots keep their separator, everything else loses one.
+TEST(PathRules, ATrailingSeparatorStaysOnlyAtARoot) {
+  struct Case {
+    const char *why, *path;
+    char separator;
+    const char *kept;
+  } cases[] = {
+      {"a drive root", "D:\\", '\\', "D:\\"},
+      {"a drive-relative root", "D:", '\\', "D:"},
+      {"a lone separator is the root of the drive", "\\", '\\', "\\"},
+      {"the start of a share name", "\\\\", '\\', "\\\\"},
+      {"a short relative name", "a\\", '\\', "a"},
+      {"a folder on a drive", "D:\\Games\\", '\\', "D:\\Games"},
+      {"the other separator is a name character", "D:\\Games/", '\\', "D:\\Games/"},
+      {"nothing at all", "", '\\', ""},
+      {"the POSIX root", "/", '/', "/"},
+      {"a POSIX folder", "/tmp/qmg/", '/', "/tmp/qmg"},
+      {"a backslash in a POSIX name", "/tmp/qmg\\", '/', "/tmp/qmg\\"},
+  };
+  for (const Case &c : cases) {
+    char path[64];
+    strcpy(path, c.path);
+    DropTrailingSeparator(path, c.separator);
+    EXPECT_STREQ(path, c.kept) << c.why;
+  }
+}
+
+TEST(PathRules, ARelativePathClimbsOutThroughDotsAndBlanksAlone) {
+  struct Case {
+    const char *relative;
+    bool climbs;
+  } cases[] = {
+      {"..", true},          {"a\\..\\..", true}, {"../x", true},      {"\\.\\x", true},   {"...", true},
+      {". .", true},         {"x\\.. \\y", true}, {"a..b", false},     {".profile", false}, {"x.", false},
+      {"dir\\file", false}, {"", false},           {"\\name", false}, {"  ", false},
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(ClimbsOutOfItsFolder(c.relative), c.climbs) << c.relative;
 }
 
 TEST(PathRules, FullPathsAreWrittenInOnePlainFormOrRefused) {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/setup_state.h"
+#include "base/setup_state.h"
 #include "script/script_reader.h"
 #include "tests/support/user_interface_recorder.h"
 

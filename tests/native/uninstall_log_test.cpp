@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {

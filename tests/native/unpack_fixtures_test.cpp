@@ -15,7 +15,7 @@
 #include "package/key_table.h"
 #include "package/scramble.h"
 #include "package/unpack.h"
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 #include "tests/support/json_value.h"
 #include "tests/support/log_records.h"
 #include "tests/support/fixed_time.h"

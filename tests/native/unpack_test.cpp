@@ -12,7 +12,7 @@
 
 #include "package/key_table.h"
 #include "package/unpack.h"
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 #include "tests/support/log_records.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/zip_builder.h"

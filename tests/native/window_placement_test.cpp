@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/window_placement.h"
+#include "base/window_placement.h"
 
 namespace {
 

@@ -6,17 +6,22 @@
 #include <string>
 #include <vector>
 
+#include "base/uninstall_log.h"
+
 inline std::vector<std::string> LogRecordsOf(const std::string &bytes, const std::string &root = "") {
-  std::vector<std::string> records;
-  for (size_t at = 0; at < bytes.size();) {
-    size_t end = bytes.find('\0', at);
-    if (end == std::string::npos)
-      end = bytes.size();
-    std::string record = bytes.substr(at, end - at);
-    for (size_t found; !root.empty() && (found = record.find(root)) != std::string::npos;)
-      record.replace(found, root.size(), "~");
-    records.push_back(record);
-    at = end + 1;
-  }
-  return records;
+  struct Collected {
+    std::vector<std::string> records;
+    const std::string &root;
+  } collected{{}, root};
+  WalkLogInOrder(
+      reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(),
+      [](const char *text, size_t length, void *context) {
+        Collected &into = *static_cast<Collected *>(context);
+        std::string record(text, length);
+        for (size_t found; !into.root.empty() && (found = record.find(into.root)) != std::string::npos;)
+          record.replace(found, into.root.size(), "~");
+        into.records.push_back(record);
+      },
+      &collected);
+  return collected.records;
 }

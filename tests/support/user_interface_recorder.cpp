@@ -1,6 +1,6 @@
 #include "tests/support/user_interface_recorder.h"
 
-#include "app/user_interface.h"
+#include "base/user_interface.h"
 
 namespace {
 UserInterfaceRecord record;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/setup_state.h"
-#include "app/setup_windows.h"
+#include "base/setup_state.h"
+#include "base/setup_state_win.h"
 #include "browse/browse_folder_dialog.h"
 #include "browse/folder_tree.h"
 #include "resources/resource_ids.h"

@@ -1,6 +1,7 @@
 // The command interpreter against a scratch distribution and product folder
-// under Wine: the files made, the uninstall log records in order, the
-// messages shown and the result, for a table of small scripts.
+// under Wine, for what needs Windows' files and shell: the files made, the
+// uninstall log records in order, the messages shown and the result. Its
+// handling of scripts is tested natively, on the dry machine.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,12 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "app/setup_state.h"
+#include "base/folder_chain.h"
+#include "base/setup_state.h"
+#include "base/uninstall_log.h"
 #include "package/key_table.h"
 #include "script/command_interpreter.h"
-#include "script/folder_chain.h"
+#include "script/install_host_win.h"
 #include "script/script_reader.h"
-#include "script/uninstall_log.h"
 #include "tests/support/log_records.h"
 #include "tests/support/user_interface_recorder.h"
 #include "tests/support/zip_builder.h"
@@ -74,7 +76,7 @@ protected:
     EXPECT_TRUE(OpenUninstallLog((root_ + "\\log.ctl").c_str()));
     bool completed = true;
     while (completed && SkipBlanks() && PeekUpper() != 'L' && PeekUpper() != 'S')
-      completed = RunCommand(RunCarryOut);
+      completed = RunCommand(RunCarryOut, WindowsInstallHost());
     CloseUninstallLog();
     return completed;
   }
@@ -126,65 +128,6 @@ TEST_F(Interpreter, FolderCommandsMoveTheTargetAndLogThePendingFolders) {
                               "D~\\QMG\\GAME\\data\\sound\\a.txt", "D~\\QMG\\GAME\\skipped\\b.txt"}));
 }
 
-TEST_F(Interpreter, ConditionsElsePartsAndBlocks) {
-  Installed("HAVE.CFG", "x");
-  CreateDirectoryA((root_ + "\\QMG\\GAME\\HAVEDIR").c_str(), nullptr);
-  struct Case {
-    const char *why;
-    const char *script;
-    Lines copied; // destination names, in order
-    bool completed;
-    const char *message;
-  } cases[] = {
-      {"missing file: single command dropped, else runs", "I=NONE\nC=README.TXT=then.txt\nE C=README.TXT=else.txt\n",
-       {"else.txt"}, true, nullptr},
-      {"existing file: then runs, else block skipped",
-       "I=HAVE.CFG\nC=README.TXT=then.txt\nE {\nC=README.TXT=else.txt\n}\nC=README.TXT=after.txt\n",
-       {"then.txt", "after.txt"}, true, nullptr},
-      {"a folder satisfies the condition", "I=HAVEDIR\n{\nC=README.TXT=then.txt\n}\ne\n{\nC=README.TXT=else.txt\n}\n",
-       {"then.txt"}, true, nullptr},
-      {"else on the line after the block", "I=NONE\n{ C=README.TXT=no.txt\n}\nE\nC=README.TXT=yes.txt\n",
-       {"yes.txt"}, true, nullptr},
-      {"nested conditions inside blocks",
-       "I=HAVE.CFG\n{\nI=NONE\n{\nC=README.TXT=no.txt\n}\nE {\nI=HAVEDIR\nC=README.TXT=deep.txt\n}\n}\n",
-       {"deep.txt"}, true, nullptr},
-      {"ELSE spelt out and passed over", "I=HAVE.CFG\nC=README.TXT=then.txt\nELSE C=README.TXT=x.txt\n",
-       {"then.txt"}, true, nullptr},
-      {"ELSE spelt out and run", "I=NONE\nC=README.TXT=then.txt\nELSE C=README.TXT=x.txt\n", {}, false,
-       "Unknown command in SETUP file:\nLSE C=README.TXT=x.t"},
-      {"a nested I must sit in a block to be passed over", "I=NONE\nI=HAVE.CFG\n{\nC=README.TXT=x.txt\n}\n", {},
-       false, "Unknown command in SETUP file:\n{\nC=README.TXT=x.txt"},
-      {"E as a first command", "E C=README.TXT=x.txt\n", {}, false, "Unexpected 'E' (ELSE) at:\nE C=README.TXT=x.txt"},
-      {"E after a copy", "C=README.TXT=a.txt\nE C=README.TXT=x.txt\n", {"a.txt"}, false,
-       "Unexpected 'E' (ELSE) at:\nE C=README.TXT=x.txt"},
-      {"unclosed block at the end", "I=HAVE.CFG\n{\nC=README.TXT=a.txt\n", {"a.txt"}, false, "Expected '}' at:\n"},
-      {"unclosed block at a section line", "I=HAVE.CFG\n{\nC=README.TXT=a.txt\nL02=Next\n", {"a.txt"}, false,
-       "Expected '}' at:\nL02=Next\n"},
-      {"remarks after braces", "I=HAVE.CFG\n{ # then\nC=README.TXT=a.txt\n} # done\n", {"a.txt"}, true, nullptr},
-      {"stray brace", "}\n", {}, false, "Unknown command in SETUP file:\n}\n"},
-      {"copy without its separator", "C=README.TXT\n", {}, false,
-       "Expected '=' separating file names in Copy at:\nC=README.TXT"},
-      {"shortcut without its separator", "M=GAME.EXE\n", {}, false,
-       "Expected '=' separating EXE name from title in M at:\nM=GAME.EXE"},
-      {"a blank before =", "C =README.TXT=a.txt\n", {}, false, "Error: '=' expected at:\n =README.TXT=a.txt\n"},
-      {"failing unpack", "Z=NOPE.QPK\n", {}, false, "Error unpacking NOPE.QPK"},
-      {"a package under the wrong table", "U=GAME.QPK\n", {}, false, "Error unpacking GAME.QPK"},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.why);
-    EXPECT_EQ(Run(c.script), c.completed);
-    const std::string prefix = "D~\\QMG\\GAME\\";
-    Lines copied;
-    for (const std::string &record : Records())
-      if (record.compare(0, prefix.size(), prefix) == 0 && record.find("README") == std::string::npos)
-        copied.push_back(record.substr(prefix.size()));
-    EXPECT_EQ(copied, c.copied);
-    EXPECT_EQ(Messages(), c.message ? Lines{c.message} : Lines{});
-    for (const std::string &name : copied)
-      DeleteFileA((root_ + "\\QMG\\GAME\\" + name).c_str());
-  }
-}
-
 TEST_F(Interpreter, ShortcutsGoIntoTheGroupAndAreLogged) {
   CoInitialize(nullptr); // as SETUP.EXE does at start-up
   EXPECT_TRUE(Run("M=GAME.EXE=Test Game\nM=GAME.EXE=\n"));
@@ -204,57 +147,6 @@ TEST_F(Interpreter, ShortcutsGoIntoTheGroupAndAreLogged) {
   EXPECT_EQ(PendingFolders().back(), group);
   DeleteFileA((group + "\\Test Game.lnk").c_str());
   DeleteFileA((group + "\\.lnk").c_str());
-}
-
-TEST_F(Interpreter, NestingDeeperThanTheLimitIsAScriptErrorNotAStackOverflow) {
-  Installed("HAVE.CFG", "x");
-  auto nested = [](const char *condition, int levels, bool blocks) {
-    std::string script;
-    for (int i = 0; i < levels; i++)
-      script += std::string("I=") + condition + (blocks ? "\n{\n" : "\n");
-    script += "C=README.TXT=deep.txt\n";
-    for (int i = 0; blocks && i < levels; i++)
-      script += "}\n";
-    return script;
-  };
-  EXPECT_TRUE(Run(nested("HAVE.CFG", NestingLimit, true)));
-  EXPECT_EQ(Messages(), Lines{});
-  EXPECT_TRUE(Exists("deep.txt"));
-  DeleteFileA((root_ + "\\QMG\\GAME\\deep.txt").c_str());
-
-  struct Case {
-    const char *why;
-    std::string script;
-    const char *message;
-  } cases[] = {
-      {"one level past the limit", nested("HAVE.CFG", NestingLimit + 1, true),
-       "Blocks nested too deeply in SETUP file:\nI=HAVE.CFG\n{\nC=READM"},
-      {"ten thousand levels", nested("HAVE.CFG", 10000, true),
-       "Blocks nested too deeply in SETUP file:\nI=HAVE.CFG\n{\nI=HAVE."},
-      {"ten thousand levels passed over", nested("NONE", 10000, true),
-       "Blocks nested too deeply in SETUP file:\nI=NONE\n{\nI=NONE\n{\nI="},
-      {"ten thousand conditions without blocks", nested("HAVE.CFG", 10000, false),
-       "Blocks nested too deeply in SETUP file:\nI=HAVE.CFG\nI=HAVE.CF"},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.why);
-    EXPECT_FALSE(Run(c.script));
-    EXPECT_EQ(Messages(), Lines{c.message});
-    EXPECT_FALSE(Exists("deep.txt"));
-  }
-  // The depth is counted afresh: a shallow script runs after the refused ones.
-  EXPECT_TRUE(Run(nested("HAVE.CFG", 2, true)));
-  EXPECT_TRUE(Exists("deep.txt"));
-}
-
-TEST_F(Interpreter, OverlongPathsAreRefusedNotCut) {
-  std::string name(500, 'n');
-  EXPECT_FALSE(Run("C=README.TXT=" + name + "\n"));
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0].substr(0, 15), "Path too long:\n");
-  EXPECT_EQ(Records(), Lines{});
-  EXPECT_FALSE(Run("D=" + std::string(600, 'x') + "\n"));
-  EXPECT_EQ(Messages()[0].substr(0, 29), "Line too long in SETUP file:\n");
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "script/folder_chain.h"
+#include "base/folder_chain.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/setup_state.h"
+#include "base/setup_state.h"
 #include "shell/install_folder.h"
 
 namespace {

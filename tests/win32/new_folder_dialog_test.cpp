@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/setup_state.h"
-#include "app/setup_windows.h"
+#include "base/setup_state.h"
+#include "base/setup_state_win.h"
 #include "browse/new_folder_dialog.h"
 #include "resources/resource_ids.h"
 #include "tests/support/modal_dialog_driver.h"

@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/setup_state.h"
+#include "base/folder_chain.h"
+#include "base/setup_state.h"
 #include "package/key_table.h"
-#include "script/folder_chain.h"
+#include "script/install_host_win.h"
 #include "script/product_install.h"
 #include "script/script_reader.h"
 #include "tests/support/log_records.h"
@@ -81,7 +82,7 @@ protected:
     ScriptCursor = 4;
     ResetUserInterfaceRecord();
     AnswerQuestionsWith(answers);
-    return InstallProduct();
+    return InstallProduct(WindowsInstallHost());
   }
   static std::string Section(const std::string &version, const std::string &folder, const std::string &more = "") {
     return "Test Game\nV=" + version + "\nK=SCORES.DAT\nF=" + folder + "\nZ=GAME.QPK\n" + more;

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/setup_dialog.h"
-#include "app/setup_state.h"
-#include "app/setup_windows.h"
+#include "base/setup_state.h"
+#include "base/setup_state_win.h"
 #include "resources/resource_ids.h"
 #include "script/script_reader.h"
 #include "tests/support/bmp_builder.h"

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/setup_state.h"
-#include "app/setup_windows.h"
+#include "base/setup_state.h"
+#include "base/setup_state_win.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/setup_state.h"
-#include "app/setup_windows.h"
+#include "base/setup_state.h"
+#include "base/setup_state_win.h"
 #include "picture/transparent_bitmap.h"
 #include "tests/support/bmp_builder.h"
 #include "tests/support/win32_scratch_folder.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "package/unpack.h"
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 #include "tests/support/log_records.h"
 #include "tests/support/zip_builder.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/scoped_handles.h"
+#include "base/scoped_handles.h"
 #include "png_writer.h"
 #include "resources/resource_ids.h"
 

@@ -1,5 +1,5 @@
 // Win32 file operations of SETUP.EXE.
-#include "app/file_system.h"
+#include "base/file_system.h"
 
 #include <direct.h>
 #include <fcntl.h>
@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "app/scoped_handles.h"
+#include "base/scoped_handles.h"
 
 namespace {
 

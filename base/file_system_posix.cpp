@@ -1,7 +1,7 @@
 // POSIX file operations for the native build. Windows-only notions become
 // what a Linux file system can show: read-only is the owner's write bit,
 // hidden and system have no equivalent, and every volume takes long names.
-#include "app/file_system.h"
+#include "base/file_system.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "app/path_rules.h"
+#include "base/path_rules.h"
 
 #include <cstring>
 #include <vector>
@@ -27,9 +27,12 @@ void SourceFolderFromModulePath(const char *modulePath, char *folder, size_t cap
   folder[kept] = '\0';
 }
 
-void DropTrailingBackslash(char *path) {
+void DropTrailingSeparator(char *path, char separator) {
   size_t length = strlen(path);
-  if (length > 2 && path[length - 1] == '\\' && path[length - 2] != ':')
+  if (length < 2 || path[length - 1] != separator)
+    return;
+  bool atRoot = path[length - 2] == ':' || (length == 2 && path[0] == separator);
+  if (!atRoot)
     path[length - 1] = '\0';
 }
 
@@ -142,3 +145,33 @@ bool PathIsInside(const char *path, const char *folder) { return DepthBelow(path
 bool PathIsDirectlyInside(const char *path, const char *folder) { return DepthBelow(path, folder) == 1; }
 
 bool PathIsFolderOrAbove(const char *path, const char *folder) { return DepthBelow(folder, path) >= 0; }
+
+int CompareIgnoringAsciiCase(const char *a, const char *b) {
+  for (;; a++, b++) {
+    int x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
+    if (x >= 'A' && x <= 'Z')
+      x += 'a' - 'A';
+    if (y >= 'A' && y <= 'Z')
+      y += 'a' - 'A';
+    if (x != y || x == 0)
+      return x - y;
+  }
+}
+
+bool ClimbsOutOfItsFolder(const char *relative) {
+  bool onlyDotsAndBlanks = true, anyDot = false;
+  for (const char *c = relative;; c++) {
+    if (*c == '\0' || *c == '\\' || *c == '/') {
+      if (onlyDotsAndBlanks && anyDot)
+        return true;
+      if (*c == '\0')
+        return false;
+      onlyDotsAndBlanks = true;
+      anyDot = false;
+    } else if (*c == '.') {
+      anyDot = true;
+    } else if (*c != ' ') {
+      onlyDotsAndBlanks = false;
+    }
+  }
+}

@@ -1,17 +1,16 @@
-#include "script/folder_chain.h"
+#include "base/folder_chain.h"
 
 #include <cstring>
 
-#include "app/file_system.h"
+#include "base/file_system.h"
+#include "base/path_rules.h"
 
 namespace {
 std::vector<std::string> Pending;
 }
 
 bool FolderExists(char *path) {
-  size_t length = strlen(path);
-  if (length > 0 && path[length - 1] == PathSeparator && !(length >= 2 && path[length - 2] == ':'))
-    path[length - 1] = '\0';
+  DropTrailingSeparator(path, PathSeparator);
   return path[0] != '\0' && QueryPathKind(path) == PathKind::Folder;
 }
 

@@ -10,9 +10,11 @@
 // C:\Games\ and D:SETUP.EXE gives D:\; a name with no separator gives "\".
 void SourceFolderFromModulePath(const char *modulePath, char *folder, size_t capacity);
 
-// Drops one trailing backslash from a full path longer than two characters
-// unless it follows a ":": C:\QMG\ becomes C:\QMG, C:\ stays.
-void DropTrailingBackslash(char *path);
+// Drops one trailing `separator` from a folder path unless the path is a
+// root: C:\QMG\ becomes C:\QMG, while C:\, D:, a lone separator and the
+// "\\" that starts a share name stay as they are. Only one separator goes,
+// so C:\QMG\\ becomes C:\QMG\.
+void DropTrailingSeparator(char *path, char separator = '\\');
 
 // Writes a full path in one plain form, or refuses it. Accepted: a drive root
 // ("C:\" or "C:/") or a share ("\\server\share") followed by names. "/" counts
@@ -25,9 +27,21 @@ void DropTrailingBackslash(char *path);
 // ("C:\"), anything else does not.
 bool NormaliseFullPath(const char *path, std::string &normal);
 
+// True when `relative`, a path relative to some folder as a script writes
+// it, has a component that Windows reads as that folder or one above it:
+// "." and "..", and any other name made of dots and blanks alone, since
+// Windows drops the dots and blanks that end a name. Such a path could
+// lead out of the folder it is joined to.
+bool ClimbsOutOfItsFolder(const char *relative);
+
 // True when the two texts are equal once ASCII letters are upper-cased
 // (other bytes compare as they are).
 bool EqualIgnoringAsciiCase(const std::string &a, const std::string &b);
+
+// Orders two texts as the C runtime's _stricmp does in the "C" locale:
+// ASCII letters lower-cased, every byte compared as an unsigned value.
+// Negative, zero or positive as `a` sorts before, with or after `b`.
+int CompareIgnoringAsciiCase(const char *a, const char *b);
 
 // Comparisons of two full paths, both normalised first and compared without
 // regard to ASCII case; a path that cannot be normalised matches nothing.

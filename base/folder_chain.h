@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-// True when `path` names an existing folder. A trailing backslash that is
-// not a drive root's is removed from the caller's string first.
+// True when `path` names an existing folder. A trailing separator that is
+// not a root's is removed from the caller's string first
+// (DropTrailingSeparator).
 bool FolderExists(char *path);
 
 // Makes `path` and every missing folder above it, telling the shell about

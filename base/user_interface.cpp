@@ -1,8 +1,8 @@
-#include "app/user_interface.h"
+#include "base/user_interface.h"
 
 #include <cstdio>
 
-#include "app/setup_state.h"
+#include "base/setup_state.h"
 
 void ShowFormattedMessage(const char *format, const char *argument) {
   snprintf(MessageBuffer, sizeof MessageBuffer, format, argument);

@@ -1,14 +1,16 @@
-#include "script/uninstall_log.h"
+#include "base/uninstall_log.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "app/file_system.h"
+#include "base/file_system.h"
 
 namespace {
 FILE *UninstallLog;
+void (*Observer)(char kind, const char *text, void *context);
+void *ObserverContext;
 }
 
 bool OpenUninstallLog(const char *path) {
@@ -32,6 +34,13 @@ void WriteLogRecord(char kind, const char *text) {
   record += text;
   fwrite(record.c_str(), 1, record.size() + 1, UninstallLog);
   fflush(UninstallLog);
+  if (Observer)
+    Observer(kind, text, ObserverContext);
+}
+
+void ObserveLogRecords(void (*observer)(char kind, const char *text, void *context), void *context) {
+  Observer = observer;
+  ObserverContext = context;
 }
 
 bool WalkLogBackwards(const unsigned char *log, size_t size,
@@ -54,5 +63,16 @@ bool WalkLogBackwards(const unsigned char *log, size_t size,
     p--; // onto the NUL that ends the previous record
     if (p == 0)
       return true;
+  }
+}
+
+void WalkLogInOrder(const unsigned char *log, size_t size,
+                    void (*act)(const char *record, size_t length, void *context), void *context) {
+  const char *bytes = reinterpret_cast<const char *>(log);
+  size_t at = 0;
+  while (at < size) {
+    size_t length = strnlen(bytes + at, size - at);
+    act(bytes + at, length, context);
+    at += length + 1;
   }
 }

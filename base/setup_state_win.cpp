@@ -1,10 +1,10 @@
-#include "app/setup_windows.h"
+#include "base/setup_state_win.h"
 
 #include <vector>
 
-#include "app/palette.h"
-#include "app/setup_state.h"
-#include "app/window_placement.h"
+#include "base/palette.h"
+#include "base/setup_state.h"
+#include "base/window_placement.h"
 
 HINSTANCE AppInstance;
 HWND SetupDialog;

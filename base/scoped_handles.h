@@ -31,6 +31,12 @@ public:
   ScopedRegKey &operator=(const ScopedRegKey &) = delete;
   HKEY get() const { return key_; }
   HKEY *receive() { return &key_; }
+  // Closes the key now; the holder can then receive another.
+  void reset() {
+    if (key_)
+      RegCloseKey(key_);
+    key_ = nullptr;
+  }
 
 private:
   HKEY key_ = nullptr;

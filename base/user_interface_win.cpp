@@ -1,8 +1,8 @@
-#include "app/user_interface.h"
+#include "base/user_interface.h"
 
 #include <windows.h>
 
-#include "app/setup_windows.h"
+#include "base/setup_state_win.h"
 #include "resources/resource_ids.h"
 
 void ShowMessage(const char *text) { MessageBoxA(nullptr, text, "Setup", MB_OK); }

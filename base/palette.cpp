@@ -1,4 +1,4 @@
-#include "app/palette.h"
+#include "base/palette.h"
 
 namespace {
 

@@ -20,6 +20,11 @@ bool UninstallLogOpen();
 // once, so a log cut short by a failure still ends in a complete record.
 void WriteLogRecord(char kind, const char *text);
 
+// Passes every record written to the open log from now on to `observer` as
+// well (nullptr for none): a dry run, whose log goes nowhere, keeps its
+// records so.
+void ObserveLogRecords(void (*observer)(char kind, const char *text, void *context), void *context);
+
 // Walks a log read whole into memory from its newest record back to (not
 // including) the first, calling `act` with the upper-cased kind and the text
 // of each. A record of another kind than F, D or K (an empty record, an "A"
@@ -28,3 +33,11 @@ void WriteLogRecord(char kind, const char *text);
 // `act` returns false to stop the walk early.
 bool WalkLogBackwards(const unsigned char *log, size_t size,
                       bool (*act)(char kind, const char *text, void *context), void *context);
+
+// Walks a log read whole into memory in the order it was written, the
+// title included, calling `act` with each record's bytes (kind letter
+// first, without its NUL) and their count. Nothing is judged: empty records
+// are passed on as such, and bytes after the last NUL make a last record.
+// For showing and comparing logs; removals walk backwards.
+void WalkLogInOrder(const unsigned char *log, size_t size,
+                    void (*act)(const char *record, size_t length, void *context), void *context);

@@ -1,0 +1,49 @@
+// The machine a dry run installs on: it touches nothing. Folders of the disk
+// it is given (the distribution folder among them) are seen as they are,
+// until the run changes or deletes something in them; every other path
+// lives in memory, in Windows' manner (case ignored, "/" taken as "\",
+// drive roots always there), starting from the folders and files the run
+// is given. Every change the run would make is recorded as one line
+// of text, in order:
+//   folder PATH          a folder made
+//   file PATH            a file created (package members, the uninstall log)
+//   copy SOURCE > PATH   a distribution file copied
+//   delete PATH          a file deleted (asked for, whether or not it was there)
+//   remove folder PATH   an empty folder removed
+//   link PATH > PROGRAM  a Start Menu shortcut written
+//   registry TEXT        a change to the Uninstall key (see script/dry_run.h)
+//   message TEXT         a message shown (and "question TEXT" for a question)
+// base/file_system_dry.cpp and base/user_interface_dry.cpp are the file
+// system and the messages of a program linked for dry runs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Forgets every path and operation; the machine then holds only drive roots.
+void ResetDryMachine();
+
+// Paths that exist before the run (full paths, "\" or "/").
+void AddDryFolder(const std::string &path);
+void AddDryFile(const std::string &path);
+// A folder of the disk, seen with everything in it as it is (read, never
+// written: what the run makes or deletes there is kept in memory).
+void AddDryDiskFolder(const std::string &path);
+void RemoveDryPath(const std::string &path);
+
+// What is at `path` on the dry machine: 0 missing, 1 a file, 2 a folder.
+int DryPathKind(const std::string &path);
+// True when nothing on the dry machine lies inside the folder `path`.
+bool DryFolderIsEmpty(const std::string &path);
+// True when `path` is a file of a disk folder that the run has not touched,
+// whose bytes can be read from the disk.
+bool DryFileIsOnDisk(const std::string &path);
+
+// Appends one line to the record of operations.
+void RecordDryOperation(const std::string &line);
+const std::vector<std::string> &DryOperations();
+
+// Answers for the next questions, in order (true is Yes); a question with no
+// answer left is answered No.
+void AnswerDryQuestionsWith(const std::vector<bool> &answers);
+bool NextDryAnswer();

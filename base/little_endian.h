@@ -1,0 +1,13 @@
+// Little-endian fields of files written by others (ZIP records, BMP
+// headers), read byte by byte so that neither the host's byte order nor the
+// field's alignment matters. The caller has checked that the bytes are there.
+#pragma once
+
+#include <cstdint>
+
+inline uint16_t Le16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+inline uint32_t Le32(const uint8_t *p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+         (static_cast<uint32_t>(p[3]) << 24);
+}

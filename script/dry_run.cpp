@@ -1,0 +1,128 @@
+#include "script/dry_run.h"
+
+#include <cstdio>
+#include <map>
+
+#include "base/dry_machine.h"
+#include "base/setup_state.h"
+#include "base/uninstall_log.h"
+
+namespace {
+
+std::string ProgramsFolder;
+std::map<std::string, std::map<std::string, std::string>> Entries;
+std::string OpenEntryName;
+bool OpenEntryWritable = false;
+std::vector<std::string> LogRecords;
+
+void KeepRecord(char kind, const char *text, void *) { LogRecords.push_back(std::string(1, kind) + text); }
+
+bool GetProgramsFolder(void *, char *folder, size_t capacity) {
+  snprintf(folder, capacity, "%s", ProgramsFolder.size() < capacity ? ProgramsFolder.c_str() : "");
+  return true;
+}
+
+ShellLinkOutcome SaveShellLink(void *, const char *linkPath, const char *programPath, const char *, const char *) {
+  AddDryFile(linkPath);
+  RecordDryOperation(std::string("link ") + linkPath + " > " + programPath);
+  return ShellLinkOutcome::Saved;
+}
+
+bool OpenUninstall(void *) { return true; }
+void CloseUninstall(void *) { OpenEntryName.clear(); }
+
+bool ReadEntry(void *, const char *name, char *folder, char *version) {
+  auto entry = Entries.find(name);
+  if (entry == Entries.end() || !entry->second.count("Folder") || !entry->second.count("Version"))
+    return false;
+  snprintf(folder, PathCapacity, "%s", entry->second["Folder"].c_str());
+  snprintf(version, TitleCapacity, "%s", entry->second["Version"].c_str());
+  return true;
+}
+
+bool EntryExists(void *, const char *name) { return Entries.count(name) > 0; }
+
+bool OpenEntry(void *, const char *name, bool create) {
+  if (create && !Entries.count(name)) {
+    Entries[name];
+    RecordDryOperation(std::string("registry create ") + name);
+  }
+  OpenEntryName = name;
+  OpenEntryWritable = create;
+  return Entries.count(name) > 0;
+}
+
+bool SetEntryValue(void *, const char *value, const char *data) {
+  if (!OpenEntryWritable || !Entries.count(OpenEntryName))
+    return false;
+  Entries[OpenEntryName][value] = data;
+  RecordDryOperation("registry set " + OpenEntryName + " " + value + "=" + data);
+  return true;
+}
+
+bool DeleteEntry(void *, const char *name) {
+  if (!Entries.erase(name))
+    return false;
+  RecordDryOperation(std::string("registry delete ") + name);
+  return true;
+}
+
+DeleteOutcome DeleteLoggedFile(void *, const char *path, bool) {
+  switch (DryPathKind(path)) {
+  case 0:
+    return DeleteOutcome::AlreadyGone;
+  case 2:
+    return DeleteOutcome::Failed;
+  }
+  RemoveDryPath(path);
+  RecordDryOperation(std::string("delete ") + path);
+  return DeleteOutcome::Deleted;
+}
+
+void RemoveEmptyFolder(void *, const char *path) {
+  if (DryPathKind(path) != 2 || !DryFolderIsEmpty(path))
+    return;
+  RemoveDryPath(path);
+  RecordDryOperation(std::string("remove folder ") + path);
+}
+
+bool CrossesLink(void *, const char *, size_t, bool) { return false; }
+
+RemovalOperations Removal(void *) {
+  return RemovalOperations{nullptr, DeleteLoggedFile, RemoveEmptyFolder, DeleteEntry, CrossesLink};
+}
+
+const InstallHost Host = {{nullptr, GetProgramsFolder, SaveShellLink},
+                          nullptr,
+                          OpenUninstall,
+                          CloseUninstall,
+                          ReadEntry,
+                          EntryExists,
+                          OpenEntry,
+                          SetEntryValue,
+                          DeleteEntry,
+                          Removal};
+
+} // namespace
+
+void StartDryRun(const std::string &programsFolder, const std::vector<DryEntry> &entries) {
+  ResetDryMachine();
+  ProgramsFolder = programsFolder;
+  if (!programsFolder.empty())
+    AddDryFolder(programsFolder);
+  Entries.clear();
+  for (const DryEntry &entry : entries) {
+    std::map<std::string, std::string> &values = Entries[entry.name];
+    if (!entry.folder.empty())
+      values["Folder"] = entry.folder;
+    if (!entry.version.empty())
+      values["Version"] = entry.version;
+  }
+  OpenEntryName.clear();
+  LogRecords.clear();
+  ObserveLogRecords(KeepRecord, nullptr);
+}
+
+const InstallHost &DryInstallHost() { return Host; }
+
+const std::vector<std::string> &DryLogRecords() { return LogRecords; }

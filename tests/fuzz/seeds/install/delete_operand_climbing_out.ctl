@@ -1,0 +1,4 @@
+Reed
+V=1
+F=GAME
+D=\..\..\..\Windows\win.ini

@@ -1,0 +1,5 @@
+Reed
+V=1
+F=GAME
+F=..\..\Windows
+C=README.TXT=evil.dll

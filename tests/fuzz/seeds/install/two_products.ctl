@@ -1,0 +1,18 @@
+#00000000 x
+L01=Reed Runner
+V=1.0
+F=REEDRUN
+Z=GAME.QPK
+M=GAME.EXE=Reed Runner
+L02=Heron Hop
+V=2
+K=A
+K=B
+F=HERON
+I=GAME.EXE
+C=README.TXT=x
+E
+{
+F=sub\deeper
+Z=GAME.QPK
+}
