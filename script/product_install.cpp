@@ -9,6 +9,7 @@
 #include "package/unpack.h"
 #include "base/path_format.h"
 #include "script/command_interpreter.h"
+#include "script/entry_details_win.h"
 #include "base/folder_chain.h"
 #include "script/product_registration.h"
 #include "script/script_reader.h"
@@ -124,6 +125,7 @@ bool InstallSection() {
   strcpy(TargetFolder, ProductFolder);
   bool completed = RunSectionCommands();
   CloseUninstallLog();
+  WriteEntryDetailsAfterCommands(entryName.c_str(), ProductFolder);
   return completed;
 }
 

@@ -13,6 +13,7 @@
 #include "base/scoped_handles.h"
 #include "base/setup_state.h"
 #include "base/user_interface.h"
+#include "script/entry_details_win.h"
 #include "script/entry_name.h"
 #include "script/product_install.h"
 #include "script/removal_walk.h"
@@ -164,6 +165,7 @@ bool RegisterProduct() {
       !SetValue(entry.get(), "Folder", ProductFolder, "Error writing Folder Registry key:\n%s", ProductFolder) ||
       !SetValue(entry.get(), "Version", ProductVersion, "Error writing Version Registry key:\n%s", ProductVersion))
     return false;
+  WriteEntryDetails(entry.get(), ProductFolder, ProductVersion);
   snprintf(TokenBuffer, sizeof TokenBuffer, "%s", name.c_str());
   return true;
 }
