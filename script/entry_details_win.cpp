@@ -38,7 +38,8 @@ struct LoggedFiles {
 void CollectFile(const char *record, size_t length, void *context) {
   LoggedFiles &logged = *static_cast<LoggedFiles *>(context);
   std::string normal;
-  if (length < 2 || (record[0] != 'D' && record[0] != 'd') || !NormaliseFullPath(std::string(record + 1, length - 1).c_str(), normal))
+  if (length < 2 || (record[0] != 'D' && record[0] != 'd') ||
+      !NormaliseFullPath(std::string(record + 1, length - 1).c_str(), normal))
     return;
   std::string key = normal;
   for (char &c : key)

@@ -36,8 +36,7 @@ HANDLE OpenForDeletion(const std::string &path, bool folder) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (folder ? 0 : FILE_SHARE_DELETE);
   return CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, share, &inherit,
-                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0),
-                     nullptr);
+                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0), nullptr);
 }
 
 bool AttributesOf(HANDLE handle, DWORD &attributes) {
@@ -75,15 +74,14 @@ std::string HandleText(HANDLE handle) {
   return text;
 }
 
-bool StartCopy(const std::string &copy, const std::string &workFolder, HANDLE process, HANDLE program,
-               HANDLE folder) {
+bool StartCopy(const std::string &copy, const std::string &workFolder, HANDLE process, HANDLE program, HANDLE folder) {
   std::string commandLine = "\"" + copy + "\" " + FinishArgument + " " + HandleText(process) + " " +
                             HandleText(program) + " " + HandleText(folder);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started = {};
-  if (!CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, workFolder.c_str(),
-                      &startup, &started))
+  if (!CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, workFolder.c_str(), &startup,
+                      &started))
     return false;
   CloseHandle(started.hThread);
   CloseHandle(started.hProcess);

@@ -46,7 +46,8 @@ DeleteOutcome DeleteFileOp(void *context, const char *path, bool utf8) {
     return DeleteOutcome::Deleted;
   }
   DeleteOutcome outcome = self.platform.deleteFile(self.platform.context, path, utf8);
-  if (outcome == DeleteOutcome::Deleted && !utf8 && !self.group.empty() && PathIsDirectlyInside(path, self.group.c_str()))
+  if (outcome == DeleteOutcome::Deleted && !utf8 && !self.group.empty() &&
+      PathIsDirectlyInside(path, self.group.c_str()))
     SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, path, nullptr);
   return outcome;
 }
@@ -75,7 +76,8 @@ bool EntryNamesFolder(HKEY uninstallKey, const char *name, const std::string &fo
 
 bool DeleteEntryOp(void *context, const char *name) {
   Uninstaller &self = *static_cast<Uninstaller *>(context);
-  return EntryNamesFolder(self.uninstallKey, name, self.folder) && self.platform.deleteEntry(self.platform.context, name);
+  return EntryNamesFolder(self.uninstallKey, name, self.folder) &&
+         self.platform.deleteEntry(self.platform.context, name);
 }
 
 bool CrossesLinkOp(void *context, const char *path, size_t from, bool utf8) {

@@ -179,8 +179,8 @@ protected:
       bool question = GetDlgItem(next.window, IDYES) != nullptr;
       if (shots) {
         program.Settle();
-        setup_driver::SavePng(setup_driver::CaptureScreen(), std::string(QMG_SCREENSHOT_DIR) + "/" + shots +
-                                                                 (removal.messages.empty() ? "-question.png" : "-final.png"));
+        const char *box = removal.messages.empty() ? "-question.png" : "-final.png";
+        setup_driver::SavePng(setup_driver::CaptureScreen(), std::string(QMG_SCREENSHOT_DIR) + "/" + shots + box);
       }
       removal.messages.push_back(next.text);
       if (question) {

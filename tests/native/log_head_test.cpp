@@ -35,8 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
                     HeadCase{"cut_short", "AReed Runner\0DC:\\QMG\\x"s, false, ""},
                     HeadCase{"title_cut_short", "AReed Runner"s, false, ""},
                     HeadCase{"starts_with_a_file", "DC:\\QMG\\x\0AReed Runner\0"s, false, ""},
-                    HeadCase{"starts_with_nul", "\0AReed Runner\0"s, false, ""},
-                    HeadCase{"one_nul", "\0"s, false, ""}, HeadCase{"empty", ""s, false, ""}),
+                    HeadCase{"starts_with_nul", "\0AReed Runner\0"s, false, ""}, HeadCase{"one_nul", "\0"s, false, ""},
+                    HeadCase{"empty", ""s, false, ""}),
     [](const testing::TestParamInfo<HeadCase> &info) { return std::string(info.param.name); });
 
 } // namespace
