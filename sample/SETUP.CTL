@@ -4,12 +4,14 @@
 # Bog Blocks is not offered because its package is not in the distribution,
 # and the Marsh Mosaic demo lies in an S section, which is never offered.
 # MUSIC.QPK and COMMONUI.QPK are unpacked for every product into the
-# install folder's Music and CommonUI folders.
+# install folder's Music and CommonUI folders. Each product brings the
+# uninstaller that its Uninstall entry names into its folder.
 
 L01=Reed Runner
 V=1.0
 K=REEDRUN.SAV
 F=REEDRUN
+C=UNSETUP.EXE=unsetup.exe
 C=README.TXT=README.TXT
 Z=REEDRUN.QPK
 M=REEDRUN.EXE=Reed Runner
@@ -19,6 +21,7 @@ V=2.1
 K=LILYLINK.SAV
 K=LILYLINK.CFG
 F=LILYLINK
+C=UNSETUP.EXE=unsetup.exe
 Z=LILYLINK.QPK
 # Keep the player's settings; give new players the default ones.
 I=LILYLINK.CFG
@@ -34,6 +37,7 @@ M=LILYLINK.EXE=Lily Links
 L03=Heron Hop
 V=1.2
 F=HERONHOP
+C=UNSETUP.EXE=unsetup.exe
 Z=HERONHOP.QPK
 I=HERONHOP.EXE
   M=HERONHOP.EXE=Heron Hop

@@ -92,6 +92,11 @@ RemovalOperations Removal(void *) {
   return RemovalOperations{nullptr, DeleteLoggedFile, RemoveEmptyFolder, DeleteEntry, CrossesLink};
 }
 
+// The entry's display details are the list of installed programs' concern
+// alone: nothing reads them back, and a dry run leaves them out.
+void WriteDetails(void *, const char *, const char *) {}
+void CompleteDetails(void *, const char *, const char *) {}
+
 const InstallHost Host = {{nullptr, GetProgramsFolder, SaveShellLink},
                           nullptr,
                           OpenUninstall,
@@ -101,7 +106,9 @@ const InstallHost Host = {{nullptr, GetProgramsFolder, SaveShellLink},
                           OpenEntry,
                           SetEntryValue,
                           DeleteEntry,
-                          Removal};
+                          Removal,
+                          WriteDetails,
+                          CompleteDetails};
 
 } // namespace
 

@@ -36,4 +36,13 @@ struct InstallHost {
   bool (*deleteEntry)(void *context, const char *name);
   // The file, folder and entry operations of a removal through a log.
   RemovalOperations (*removalOperations)(void *context);
+  // What the list of installed programs shows beyond the four values the
+  // installer reads back, into the entry last opened, after those four; a
+  // value that cannot be written is left out, since the product works
+  // without it.
+  void (*writeEntryDetails)(void *context, const char *productFolder, const char *version);
+  // After the product's commands ran: the details that depend on what they
+  // made (its size, the program of its first shortcut as its icon), from
+  // its log in the product folder.
+  void (*completeEntryDetails)(void *context, const char *entryName, const char *productFolder);
 };

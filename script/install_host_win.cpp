@@ -7,6 +7,7 @@
 #include "base/platform_version_win.h"
 #include "base/scoped_handles.h"
 #include "base/setup_state.h"
+#include "script/entry_details_win.h"
 #include "script/removal_win.h"
 #include "shell/shortcut_win.h"
 
@@ -71,10 +72,19 @@ bool DeleteEntry(void *, const char *name) { return RegDeleteKeyA(UninstallKey.g
 
 RemovalOperations Removal(void *) { return WindowsRemovalOperations(UninstallKey.get()); }
 
+void WriteDetails(void *, const char *productFolder, const char *version) {
+  WriteEntryDetails(Entry.get(), productFolder, version);
+}
+
+void CompleteDetails(void *, const char *entryName, const char *productFolder) {
+  WriteEntryDetailsAfterCommands(entryName, productFolder);
+}
+
 } // namespace
 
 const InstallHost &WindowsInstallHost() {
   static const InstallHost host = {WindowsStartMenu(), nullptr,     OpenUninstall, CloseUninstall, ReadEntry,
-                                   EntryExists,        OpenEntry,   SetEntryValue, DeleteEntry,    Removal};
+                                   EntryExists,        OpenEntry,   SetEntryValue, DeleteEntry,    Removal,
+                                   WriteDetails,       CompleteDetails};
   return host;
 }

@@ -131,6 +131,7 @@ bool InstallSection(const InstallHost &host) {
   strcpy(TargetFolder, ProductFolder);
   bool completed = RunSectionCommands(host);
   CloseUninstallLog();
+  host.completeEntryDetails(host.context, entryName.c_str(), ProductFolder);
   return completed;
 }
 

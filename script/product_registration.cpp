@@ -146,6 +146,7 @@ bool RegisterProduct(const InstallHost &host) {
       !SetValue(host, "Folder", ProductFolder, "Error writing Folder Registry key:\n%s", ProductFolder) ||
       !SetValue(host, "Version", ProductVersion, "Error writing Version Registry key:\n%s", ProductVersion))
     return false;
+  host.writeEntryDetails(host.context, ProductFolder, ProductVersion);
   snprintf(TokenBuffer, sizeof TokenBuffer, "%s", name.c_str());
   return true;
 }

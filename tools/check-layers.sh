@@ -4,7 +4,7 @@
 #   0  base/                               the ground every subsystem stands on
 #   1  package/ picture/ shell/ browse/    subsystems on the ground alone
 #   2  script/                             the interpreter and the install driver
-#   3  app/ qmgdist/                       the programs
+#   3  app/ qmgdist/ unsetup/              the programs
 # Tests, benchmarks and resources/ (generated ids) may include anything.
 # Prints each crossing and exits 1 when there is one.
 set -euo pipefail
@@ -15,7 +15,7 @@ rank() {
     base) echo 0 ;;
     package | picture | shell | browse) echo 1 ;;
     script) echo 2 ;;
-    app | qmgdist) echo 3 ;;
+    app | qmgdist | unsetup) echo 3 ;;
     *) echo "" ;;
   esac
 }
@@ -32,7 +32,7 @@ while IFS=: read -r file target; do
     echo "layers: $file includes $target"
     crossings=$((crossings + 1))
   fi
-done < <(git ls-files 'base/*' 'package/*' 'picture/*' 'shell/*' 'browse/*' 'script/*' 'app/*' 'qmgdist/*' |
+done < <(git ls-files 'base/*' 'package/*' 'picture/*' 'shell/*' 'browse/*' 'script/*' 'app/*' 'qmgdist/*' 'unsetup/*' |
   grep -E '\.(h|cpp)$' | xargs grep -Ho '^#include "[^"]*"' | sed 's/#include "\(.*\)"/\1/')
 
 if [ "$crossings" -gt 0 ]; then

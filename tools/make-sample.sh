@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the sample distribution from sample/ into OUT_FOLDER:
 #   make-sample.sh OUT_FOLDER WIN32_BUILD_FOLDER QMGDIST
-# SETUP.EXE and the stand-in games come from the Win32 build; every package
+# SETUP.EXE, the uninstaller and the stand-in games come from the Win32 build; every package
 # is packed and scrambled by qmgdist (the shared packages with the shared key
 # table, each product's with its own), and SETUP.CTL is stamped by it.
 set -euo pipefail
@@ -50,6 +50,7 @@ pack MOSAIC.QPK 05 MOSAIC
 rm -rf "$staging"
 
 cp "$win32/SETUP.exe" "$out/SETUP.EXE"
+cp "$win32/unsetup/unsetup.exe" "$out/UNSETUP.EXE"
 python3 "$here/sample/draw_background.py" "$out/SETUPBK.QBK"
 cp "$here/sample/SETUP.CTL" "$here/sample/README.TXT" "$here/sample/LILYLINK.CFG" "$out/"
 "$qmgdist" stamp "$out/SETUP.CTL" >/dev/null

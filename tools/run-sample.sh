@@ -5,7 +5,9 @@
 # usable display the installer opens for you to use; without one it is
 # driven by setup-driver.exe, which prints what the dialog offered, installs
 # every product into C:\QMG of a fresh Wine prefix, prints what that made
-# (files, registry entries, shortcuts) and saves screenshots.
+# (files, registry entries, shortcuts), then removes Reed Runner as a player
+# would (its Uninstall entry's UninstallString, answered Yes, after the game
+# wrote a save file) and prints what was left, and saves screenshots.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -53,5 +55,9 @@ else
   tools/wine-run.sh "$driver" install "$dist" 'C:\QMG' --screenshot "$sample/install.png"
   echo "== what the installation made"
   tools/wine-run.sh "$driver" report 'C:\QMG'
+  echo "== a player's save, then Reed Runner removed from the list of installed programs"
+  printf 'level 4, 1200 points\r\n' > "$sample/wine/prefix-large/drive_c/QMG/REEDRUN/REEDRUN.SAV"
+  tools/wine-run.sh "$driver" uninstall "Reed Runner" --screenshot "$sample/uninstall"
   echo "screenshots: $sample/main-dialog.png $sample/install.png"
+  echo "             $sample/uninstall-question.png $sample/uninstall-final.png"
 fi

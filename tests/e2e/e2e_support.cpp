@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -25,6 +26,7 @@ namespace {
 
 const char RegistryKey[] = "Software\\QuillmarshGames";
 const char RegistryValue[] = "DefaultInstallPath";
+const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 std::string Failure(const std::string &what) {
   return what + " (Windows error " + std::to_string(GetLastError()) + ")";
@@ -162,6 +164,53 @@ std::string FreshScratchFolder(const std::string &name) {
 void RemoveTree(const std::string &path) { Win32ScratchFolder::RemoveTree(path); }
 
 std::string ReadFileBytes(const std::string &path) { return ReadBytesOf(path); }
+
+std::vector<std::string> EntriesNamed(const std::string &prefix) {
+  std::vector<std::string> names;
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return names;
+  char name[512];
+  for (DWORD i = 0;; i++) {
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    if (std::string(name).compare(0, prefix.size(), prefix) == 0)
+      names.push_back(name);
+  }
+  RegCloseKey(key);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void DeleteSampleEntries() {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    return;
+  for (const std::string &name : EntriesNamed("QMG "))
+    RegDeleteKeyA(key, name.c_str());
+  RegCloseKey(key);
+}
+
+void ListTree(const std::string &folder, std::set<std::string> &found) {
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE)
+    return;
+  do {
+    std::string name = entry.cFileName;
+    if (name == "." || name == "..")
+      continue;
+    std::string path = folder + "\\" + name;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      found.insert(path + "\\");
+      ListTree(path, found);
+    } else {
+      found.insert(path);
+    }
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+}
 
 std::optional<std::string> RememberedFolder() {
   HKEY key;

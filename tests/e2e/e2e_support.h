@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,13 @@ DWORD RunProgram(const std::string &program, const std::string &arguments, const
 std::optional<std::string> RememberedFolder();
 void RememberFolder(const std::string &folder);
 void ForgetRememberedFolder();
+
+// The names of the Uninstall entries that start with `prefix`, sorted.
+std::vector<std::string> EntriesNamed(const std::string &prefix);
+// Deletes every "QMG " entry, as no test leaves one behind.
+void DeleteSampleEntries();
+// Every file and folder below `folder`, as full paths; folders end in "\".
+void ListTree(const std::string &folder, std::set<std::string> &found);
 
 std::string Describe(const Shown &shown);
 // Passes when SETUP showed what was expected; the failure says what came

@@ -2,7 +2,9 @@
 // player would: every file, every uninstall log (compared record by record
 // with the disk), the Uninstall entries, the shortcuts and the Finished
 // dialog; then a newer version of one product installed over it, answered
-// Yes and No.
+// Yes and No; then the products removed again by running each Uninstall
+// entry's UninstallString as the list of installed programs does, with
+// unsetup.exe answering for itself.
 #include <windows.h>
 
 #include <algorithm>
@@ -19,8 +21,6 @@
 namespace e2e {
 namespace {
 
-const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
 struct SampleProduct {
   const char *title, *folder, *version, *program;
 };
@@ -34,57 +34,9 @@ std::string RegistryValue(const std::string &entry, const char *name) {
   return setup_driver::UninstallValue(entry, name);
 }
 
-std::vector<std::string> EntriesNamed(const std::string &prefix) {
-  std::vector<std::string> names;
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return names;
-  char name[512];
-  for (DWORD i = 0;; i++) {
-    DWORD size = sizeof name;
-    if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
-    if (std::string(name).compare(0, prefix.size(), prefix) == 0)
-      names.push_back(name);
-  }
-  RegCloseKey(key);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-void DeleteSampleEntries() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-    return;
-  for (const std::string &name : EntriesNamed("QMG "))
-    RegDeleteKeyA(key, name.c_str());
-  RegCloseKey(key);
-}
-
 using setup_driver::ProgramsGroup;
 using setup_driver::ReadShortcut;
 using setup_driver::Shortcut;
-
-// Every file and folder below `folder`, as full paths; folders end in "\".
-void ListTree(const std::string &folder, std::set<std::string> &found) {
-  WIN32_FIND_DATAA entry;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE)
-    return;
-  do {
-    std::string name = entry.cFileName;
-    if (name == "." || name == "..")
-      continue;
-    std::string path = folder + "\\" + name;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      found.insert(path + "\\");
-      ListTree(path, found);
-    } else {
-      found.insert(path);
-    }
-  } while (FindNextFileA(search, &entry));
-  FindClose(search);
-}
 
 std::vector<std::string> ReadLog(const std::string &path) { return setup_driver::ReadUninstallLog(path); }
 
@@ -250,6 +202,57 @@ protected:
     return messages;
   }
 
+  struct Removal {
+    std::vector<std::string> messages;
+    DWORD exitCode = 0;
+  };
+
+  // Runs the product's UninstallString exactly as the registry gives it,
+  // answers its question with `answer` (IDYES or IDNO) and OK to the rest.
+  // With `shots`, the question and the last box are saved as
+  // shots-question.png and shots-final.png.
+  Removal RunUninstall(const SampleProduct &product, int answer, const char *shots = nullptr) {
+    std::string command = RegistryValue(std::string("QMG ") + product.title, "UninstallString");
+    SetupProcess program(setup_driver::CommandLine{command, setup_driver::UninstallCaption});
+    Removal removal;
+    for (;;) {
+      Shown next = program.Next();
+      if (next.kind != Shown::MessageBox) {
+        EXPECT_EQ(next.kind, Shown::Exit) << Describe(next);
+        removal.exitCode = next.exitCode;
+        return removal;
+      }
+      EXPECT_EQ(next.caption, "Uninstall");
+      bool question = GetDlgItem(next.window, IDYES) != nullptr;
+      if (shots) {
+        program.Settle();
+        const char *box = removal.messages.empty() ? "-question.png" : "-final.png";
+        setup_driver::SavePng(setup_driver::CaptureScreen(), std::string(QMG_SCREENSHOT_DIR) + "/" + shots + box);
+      }
+      removal.messages.push_back(next.text);
+      if (question) {
+        program.Press(next.window, answer);
+        program.WaitUntilHidden(next.window, answer == IDYES ? "Yes" : "No");
+      } else {
+        program.Answer(next.window);
+      }
+    }
+  }
+
+  std::string Uninstaller(const SampleProduct &product) const { return ProductFolder(product) + "\\unsetup.exe"; }
+
+  // Kilobytes, rounded up, of the files the product's log names, each once.
+  unsigned long long LoggedKilobytes(const SampleProduct &product) const {
+    std::set<std::string> files;
+    for (const std::string &record : ReadLog(ProductFolder(product) + "\\unsetup.ctl"))
+      if (record[0] == 'D')
+        files.insert(Normal(record.substr(1)));
+    unsigned long long bytes = 0;
+    for (const std::string &file : files)
+      bytes += ReadFileBytes(file).size();
+    return (bytes + 1023) / 1024;
+  }
+
   Distribution distribution_;
   std::string installFolder_;
 };
@@ -273,6 +276,14 @@ TEST_F(SampleInstall, EverythingMadeIsLoggedRegisteredAndReachable) {
     EXPECT_EQ(RegistryValue(entry, "UninstallString"), ProductFolder(product) + "\\unsetup.exe");
     EXPECT_EQ(RegistryValue(entry, "Folder"), ProductFolder(product));
     EXPECT_EQ(RegistryValue(entry, "Version"), product.version);
+    // What the list of installed programs shows.
+    EXPECT_EQ(RegistryValue(entry, "Publisher"), "Quillmarsh Games");
+    EXPECT_EQ(RegistryValue(entry, "DisplayVersion"), product.version);
+    EXPECT_EQ(RegistryValue(entry, "InstallLocation"), ProductFolder(product));
+    EXPECT_EQ(RegistryValue(entry, "DisplayIcon"), ProductFolder(product) + "\\" + product.program);
+    EXPECT_EQ(setup_driver::UninstallNumber(entry, "NoModify"), "1");
+    EXPECT_EQ(setup_driver::UninstallNumber(entry, "NoRepair"), "1");
+    EXPECT_EQ(setup_driver::UninstallNumber(entry, "EstimatedSize"), std::to_string(LoggedKilobytes(product)));
 
     Shortcut shortcut;
     ASSERT_TRUE(ReadShortcut(group + "\\" + product.title + ".lnk", shortcut));
@@ -389,6 +400,253 @@ TEST_F(SampleInstall, NothingChangesWhenTheAnswerIsNo) {
   EXPECT_EQ(RegistryValue("QMG Reed Runner", "Version"), "1.0");
   EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{"QMG Reed Runner"});
   ExpectLogMatchesDisk(Products[2], {folder + "\\REEDRUN.SAV"});
+}
+
+bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string TempFolder() {
+  char temp[MAX_PATH + 1] = "";
+  GetTempPathA(sizeof temp, temp);
+  return temp;
+}
+
+// The copies the uninstaller ran from: each one in a folder of its own in
+// the temporary folder, gone or (where the system keeps a running
+// program's file, as Wine does) to be deleted at the next restart. They
+// are deleted here, as a restart would.
+void ExpectNoCopyLeftBehind() {
+  std::string temp = TempFolder();
+  std::vector<std::string> copies;
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((temp + "qmg-unsetup-*").c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do
+      copies.push_back(temp + entry.cFileName);
+    while (FindNextFileA(search, &entry));
+    FindClose(search);
+  }
+  for (const std::string &folder : copies) {
+    std::string copy = folder + "\\unsetup.exe";
+    auto scheduled = [&copy] {
+      std::vector<char> pending(64 * 1024);
+      DWORD size = static_cast<DWORD>(pending.size());
+      if (RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                       "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending.data(),
+                       &size) != ERROR_SUCCESS)
+        return false;
+      // Pairs of names, each a source and its new name ("" to delete it).
+      const char *end = pending.data() + size;
+      for (const char *name = pending.data(); name < end && (*name || name + 1 < end); name += strlen(name) + 1)
+        if (lstrcmpiA(name, ("\\??\\" + copy).c_str()) == 0)
+          return true;
+      return false;
+    };
+    // The copy schedules its deletion as its last step.
+    const DWORD started = GetTickCount();
+    while (Exists(copy) && !scheduled() && GetTickCount() - started < 10000)
+      Sleep(50);
+    EXPECT_TRUE(!Exists(copy) || scheduled()) << copy << " is left behind";
+    RemoveTree(folder);
+  }
+}
+
+TEST_F(SampleInstall, EachProductGoesWithEverythingItsLogListed) {
+  RunInstall();
+  const SampleProduct &reed = Products[2];
+  std::ofstream(ProductFolder(reed) + "\\REEDRUN.SAV") << "level 4, 1200 points";
+  const std::string group = ProgramsGroup();
+
+  for (const SampleProduct &product : Products) {
+    SCOPED_TRACE(product.title);
+    const std::string folder = ProductFolder(product);
+    const bool last = &product == &reed;
+    std::vector<std::string> log = ReadLog(folder + "\\unsetup.ctl");
+    ASSERT_FALSE(log.empty());
+    Removal removal = RunUninstall(product, IDYES, last ? "uninstall" : nullptr);
+    std::string removed = std::string(product.title) + " has been removed.";
+    if (last)
+      removed += "\nFiles that Setup did not install are kept in " + folder + ".";
+    EXPECT_EQ(removal.messages, (std::vector<std::string>{"Do you want to remove " + std::string(product.title) + "?",
+                                                          removed}));
+    EXPECT_EQ(removal.exitCode, 0u);
+    EXPECT_TRUE(setup_driver::WaitForUninstallerRemoval(Uninstaller(product), 10000));
+
+    for (size_t i = 1; i < log.size(); i++) {
+      std::string path = Normal(log[i].substr(1));
+      switch (log[i][0]) {
+      case 'D':
+        EXPECT_FALSE(Exists(path)) << path;
+        break;
+      case 'F': {
+        // The install folder holds Music and CommonUI; Reed Runner's folder
+        // holds the player's save.
+        bool stays = path == installFolder_ || (last && path == folder);
+        EXPECT_EQ(Exists(path), stays) << path;
+        break;
+      }
+      case 'K':
+        EXPECT_EQ(RegistryValue(path, "DisplayName"), "(none)");
+        break;
+      }
+    }
+    // The group folder goes with the last game in it.
+    EXPECT_EQ(Exists(group), !last) << group;
+  }
+  std::set<std::string> left;
+  ListTree(ProductFolder(reed), left);
+  EXPECT_EQ(left, std::set<std::string>{ProductFolder(reed) + "\\REEDRUN.SAV"});
+  EXPECT_EQ(ReadFileBytes(ProductFolder(reed) + "\\REEDRUN.SAV"), "level 4, 1200 points");
+  EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{});
+  ExpectNoCopyLeftBehind();
+}
+
+TEST_F(SampleInstall, NoLeavesEverything) {
+  RunInstall({"Reed Runner"});
+  const SampleProduct &reed = Products[2];
+  std::set<std::string> before, after;
+  ListTree(installFolder_, before);
+  ListTree(ProgramsGroup(), before);
+
+  Removal removal = RunUninstall(reed, IDNO);
+  EXPECT_EQ(removal.messages, std::vector<std::string>{"Do you want to remove Reed Runner?"});
+  EXPECT_EQ(removal.exitCode, 1u);
+  ListTree(installFolder_, after);
+  ListTree(ProgramsGroup(), after);
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{"QMG Reed Runner"});
+  ExpectLogMatchesDisk(reed);
+}
+
+// A log that is not there or not whole: the uninstaller says so before it
+// asks anything, and nothing changes.
+TEST_F(SampleInstall, AMissingOrDamagedLogChangesNothing) {
+  RunInstall({"Reed Runner"});
+  const SampleProduct &reed = Products[2];
+  const std::string logPath = ProductFolder(reed) + "\\unsetup.ctl";
+  const std::string log = ReadFileBytes(logPath);
+  const std::string title = std::string("AReed Runner") + '\0';
+  ASSERT_EQ(log.compare(0, title.size(), title), 0);
+  struct Case {
+    const char *name;
+    std::string log; // "" with `missing`: no log at all
+    bool missing;
+    const char *message;
+  };
+  const Case cases[] = {
+      {"missing", "", true, "UNSETUP.CTL error, no uninstall info."},
+      {"empty", "", false, "UNSETUP.CTL error, no uninstall info."},
+      {"cut short", log.substr(0, log.size() - 1), false, "Error in UNSETUP.CTL file."},
+      {"no title first", log.substr(title.size()), false, "Error in UNSETUP.CTL file."},
+  };
+  std::set<std::string> before;
+  ListTree(installFolder_, before);
+  before.erase(logPath);
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    DeleteFileA(logPath.c_str());
+    if (!c.missing)
+      std::ofstream(logPath, std::ios::binary) << c.log;
+    Removal removal = RunUninstall(reed, IDYES);
+    EXPECT_EQ(removal.messages, std::vector<std::string>{c.message});
+    EXPECT_EQ(removal.exitCode, 1u);
+    std::set<std::string> after;
+    ListTree(installFolder_, after);
+    after.erase(logPath);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{"QMG Reed Runner"});
+  }
+  std::ofstream(logPath, std::ios::binary) << log;
+  ExpectLogMatchesDisk(reed);
+}
+
+// A record of no known kind, met on the way back: what came after it in the
+// log is gone, the walk stops there, and the rest stays.
+TEST_F(SampleInstall, AnInvalidRecordStopsTheWalkWhereItIs) {
+  RunInstall({"Reed Runner"});
+  const SampleProduct &reed = Products[2];
+  const std::string folder = ProductFolder(reed);
+  const std::string logPath = folder + "\\unsetup.ctl";
+  std::string log = ReadFileBytes(logPath);
+  // Straight after the K record: the commands' records come after it.
+  std::string entry = std::string("KQMG Reed Runner") + '\0';
+  size_t at = log.find(entry);
+  ASSERT_NE(at, std::string::npos);
+  log.insert(at + entry.size(), std::string("X") + folder + "\\README.TXT" + '\0');
+  std::ofstream(logPath, std::ios::binary) << log;
+
+  Removal removal = RunUninstall(reed, IDYES);
+  EXPECT_EQ(removal.messages,
+            (std::vector<std::string>{"Do you want to remove Reed Runner?", "Error in UNSETUP.CTL file."}));
+  EXPECT_EQ(removal.exitCode, 2u);
+  EXPECT_FALSE(Exists(ProgramsGroup() + "\\Reed Runner.lnk"));
+  EXPECT_FALSE(Exists(folder + "\\README.TXT"));
+  EXPECT_TRUE(Exists(logPath));
+  EXPECT_TRUE(Exists(Uninstaller(reed)));
+  EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{"QMG Reed Runner"});
+}
+
+TEST_F(SampleInstall, AnUpgradeThenAnUninstallKeepThePlayersData) {
+  RunInstall({"Reed Runner"});
+  const SampleProduct &reed = Products[2];
+  const std::string folder = ProductFolder(reed);
+  std::ofstream(folder + "\\REEDRUN.SAV") << "level 9";
+  std::string script = distribution_.ReadScript();
+  script.replace(script.find("V=1.0"), 5, "V=1.1");
+  distribution_.WriteStampedScript(script);
+  RunInstall({"Reed Runner"}, IDYES);
+  ASSERT_EQ(RegistryValue("QMG Reed Runner", "Version"), "1.1");
+
+  Removal removal = RunUninstall(reed, IDYES);
+  EXPECT_EQ(removal.messages,
+            (std::vector<std::string>{"Do you want to remove Reed Runner?",
+                                      "Reed Runner has been removed.\nFiles that Setup did not install are kept in " +
+                                          folder + "."}));
+  EXPECT_EQ(removal.exitCode, 0u);
+  EXPECT_TRUE(setup_driver::WaitForUninstallerRemoval(Uninstaller(reed), 10000));
+  std::set<std::string> left;
+  ListTree(folder, left);
+  EXPECT_EQ(left, std::set<std::string>{folder + "\\REEDRUN.SAV"});
+  EXPECT_EQ(ReadFileBytes(folder + "\\REEDRUN.SAV"), "level 9");
+  EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{});
+  ExpectNoCopyLeftBehind();
+}
+
+// A log edited to name a file outside the product folder, and the entry of
+// the same title installed in another folder: both stay, and the player
+// is told that not everything went. The product's own files go.
+TEST_F(SampleInstall, ALogNamingWhatIsNotTheProductsRemovesOnlyItsOwn) {
+  RunInstall({"Reed Runner"});
+  const SampleProduct &reed = Products[2];
+  const std::string folder = ProductFolder(reed);
+  const std::string outside = installFolder_ + "\\outside.txt";
+  std::ofstream(outside) << "not the game's";
+  HKEY other;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QMG Reed Runner_2", 0,
+                            nullptr, 0, KEY_WRITE, nullptr, &other, nullptr),
+            ERROR_SUCCESS);
+  std::string elsewhere = installFolder_ + "\\ELSEWHERE";
+  RegSetValueExA(other, "Folder", 0, REG_SZ, reinterpret_cast<const BYTE *>(elsewhere.c_str()),
+                 static_cast<DWORD>(elsewhere.size() + 1));
+  RegCloseKey(other);
+  std::vector<std::string> log = ReadLog(folder + "\\unsetup.ctl");
+  std::ofstream(folder + "\\unsetup.ctl", std::ios::binary | std::ios::app)
+      << "D" << outside << '\0' << "KQMG Reed Runner_2" << '\0';
+
+  Removal removal = RunUninstall(reed, IDYES);
+  EXPECT_EQ(removal.messages,
+            (std::vector<std::string>{"Do you want to remove Reed Runner?", "Warning: some items were not removed."}));
+  EXPECT_EQ(removal.exitCode, 2u);
+  EXPECT_EQ(ReadFileBytes(outside), "not the game's");
+  EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{"QMG Reed Runner_2"});
+  EXPECT_TRUE(setup_driver::WaitForUninstallerRemoval(Uninstaller(reed), 10000));
+  for (size_t i = 1; i < log.size(); i++) {
+    if (log[i][0] == 'D') {
+      EXPECT_FALSE(Exists(Normal(log[i].substr(1)))) << log[i];
+    }
+  }
+  EXPECT_FALSE(Exists(folder));
+  ExpectNoCopyLeftBehind();
 }
 
 } // namespace

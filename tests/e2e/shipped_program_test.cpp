@@ -1,6 +1,6 @@
 // The programs as they go into a distribution: stripped of their debug
-// information, carrying their version information, and SETUP.EXE a
-// manifest that asks for administrator rights.
+// information, carrying their version information, and SETUP.EXE and
+// unsetup.exe a manifest that asks for administrator rights.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,14 +14,16 @@
 namespace {
 
 struct Program {
+  const char *name;
   const char *path;
   const char *description;
   const char *executionLevel;
 };
 
 const Program Programs[] = {
-    {QMG_SETUP_EXE, "Quillmarsh Games setup", "requireAdministrator"},
-    {QMG_QMGDIST_EXE, "Quillmarsh Games distribution tool", "asInvoker"},
+    {"Setup", QMG_SETUP_EXE, "Quillmarsh Games setup", "requireAdministrator"},
+    {"Qmgdist", QMG_QMGDIST_EXE, "Quillmarsh Games distribution tool", "asInvoker"},
+    {"Unsetup", QMG_UNSETUP_EXE, "Quillmarsh Games uninstaller", "requireAdministrator"},
 };
 
 std::string VersionString(const std::vector<char> &info, const char *name) {
@@ -110,7 +112,7 @@ TEST_P(ShippedProgram, IsStripped) {
 
 INSTANTIATE_TEST_SUITE_P(Programs, ShippedProgram, testing::ValuesIn(Programs),
                          [](const testing::TestParamInfo<Program> &info) {
-                           return std::string(info.index == 0 ? "Setup" : "Qmgdist");
+                           return std::string(info.param.name);
                          });
 
 } // namespace

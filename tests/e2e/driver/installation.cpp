@@ -38,6 +38,50 @@ std::string UninstallValue(const std::string &entry, const char *name) {
   return data;
 }
 
+std::string UninstallNumber(const std::string &entry, const char *name) {
+  DWORD data = 0, size = sizeof data;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, (std::string(UninstallKey) + "\\" + entry).c_str(), name, RRF_RT_REG_DWORD,
+                   nullptr, &data, &size) != ERROR_SUCCESS)
+    return "(none)";
+  return std::to_string(data);
+}
+
+bool WaitForUninstallerRemoval(const std::string &program, DWORD timeout) {
+  const std::string folder = program.substr(0, program.find_last_of('\\'));
+  auto settled = [&folder] {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+      return !Exists(folder);
+    FindClose(search);
+    return true;
+  };
+  const DWORD started = GetTickCount();
+  while (Exists(program) || !settled()) {
+    if (GetTickCount() - started >= timeout)
+      return !Exists(program);
+    Sleep(50);
+  }
+  return true;
+}
+
+void PrintTree(const std::string &folder, const char *indent) {
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE)
+    return;
+  do {
+    std::string name = entry.cFileName;
+    if (name == "." || name == "..")
+      continue;
+    bool isFolder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    printf("%s%s%s\n", indent, (folder + "\\" + name).c_str(), isFolder ? "\\" : "");
+    if (isFolder)
+      PrintTree(folder + "\\" + name, indent);
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+}
+
 std::string ProgramsGroup() {
   char programs[MAX_PATH] = "";
   DWORD size = sizeof programs;
@@ -92,8 +136,11 @@ bool PrintInstallation(const std::string &installFolder) {
       switch (log[i][0]) {
       case 'K':
         printf("  registry: HKLM\\%s\\%s\n", UninstallKey, path.c_str());
-        for (const char *name : {"DisplayName", "UninstallString", "Folder", "Version"})
+        for (const char *name : {"DisplayName", "UninstallString", "Folder", "Version", "Publisher", "DisplayVersion",
+                                 "InstallLocation", "DisplayIcon"})
           printf("    %s = %s\n", name, UninstallValue(path, name).c_str());
+        for (const char *name : {"NoModify", "NoRepair", "EstimatedSize"})
+          printf("    %s = %s\n", name, UninstallNumber(path, name).c_str());
         break;
       case 'F':
       case 'D': {

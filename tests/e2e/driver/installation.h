@@ -2,6 +2,8 @@
 // entries and Start Menu shortcuts.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -13,6 +15,18 @@ std::vector<std::string> ReadUninstallLog(const std::string &path);
 
 // A value of an entry under HKLM\...\CurrentVersion\Uninstall, or "(none)".
 std::string UninstallValue(const std::string &entry, const char *name);
+
+// A DWORD value of such an entry in decimal, or "(none)".
+std::string UninstallNumber(const std::string &entry, const char *name);
+
+// Waits up to `timeout` milliseconds until the uninstaller `program` has
+// been removed after its end, and its folder is either gone or open to a
+// look again (while it is being deleted it can be neither); true when the
+// program is gone.
+bool WaitForUninstallerRemoval(const std::string &program, DWORD timeout);
+
+// Every file and folder left below `folder`, one a line, indented.
+void PrintTree(const std::string &folder, const char *indent);
 
 // Common Programs\Quillmarsh Games, from the Shell Folders key.
 std::string ProgramsGroup();

@@ -4,6 +4,7 @@
 //   setup-driver show DIST_FOLDER [--screenshot FILE.png]
 //   setup-driver install DIST_FOLDER FOLDER [--screenshot FILE.png]
 //   setup-driver report FOLDER
+//   setup-driver uninstall TITLE [--screenshot PREFIX]
 //
 // "show" waits for the main dialog, reports it and presses Abort. "install"
 // types FOLDER into the install folder, presses Install and reports and
@@ -11,7 +12,9 @@
 // until the program ends; it should end with the completion notice and
 // nothing else on the way. "report" prints what an installation in FOLDER
 // made: each product's uninstall log checked against the disk, its Uninstall
-// entry and its shortcuts.
+// entry and its shortcuts. "uninstall" runs the UninstallString of the
+// product's entry exactly as the list of installed programs would, answers
+// Yes and OK, and prints what the uninstaller said and what was left.
 // Exit status: 0 when the run went as a user would expect, 1 when it did not
 // (the last line says why), 2 for a usage error or a program that cannot be
 // started.
@@ -32,6 +35,7 @@ const char Usage[] =
     "usage: setup-driver show DIST_FOLDER [--screenshot FILE.png]\n"
     "       setup-driver install DIST_FOLDER FOLDER [--screenshot FILE.png]\n"
     "       setup-driver report FOLDER\n"
+    "       setup-driver uninstall TITLE [--screenshot PREFIX]\n"
     "\n"
     "Runs DIST_FOLDER\\SETUP.EXE like a user and prints what it showed.\n"
     "  show     report the main dialog, then press Abort\n"
@@ -41,6 +45,9 @@ const char Usage[] =
     "           \"Setup has completed.\" and no other message on the way\n"
     "  report   print what the products installed in FOLDER made, from their\n"
     "           uninstall logs: files, folders, Uninstall entries, shortcuts\n"
+    "  uninstall run the UninstallString of the entry \"QMG TITLE\", answer Yes\n"
+    "           and OK, and print the boxes and what is left of the product\n"
+    "           folder; PREFIX-question.png and PREFIX-final.png are the boxes\n"
     "  --screenshot FILE.png  save the whole screen once the dialog is filled in\n"
     "Linux paths (/...) are taken as paths on drive Z:.\n"
     "Exit status: 0 as a user would expect, 1 otherwise, 2 usage or start error.\n";
@@ -212,12 +219,62 @@ int Drive(const Request &request) {
   return 0;
 }
 
+void SaveShot(SetupProcess &program, const std::string &path) {
+  program.Settle();
+  SavePng(CaptureScreen(), path);
+  printf("screenshot: %s\n", path.c_str());
+}
+
+int Uninstall(const std::string &title, const std::string &screenshotPrefix) {
+  const std::string entry = "QMG " + title;
+  const std::string command = UninstallValue(entry, "UninstallString");
+  const std::string folder = UninstallValue(entry, "Folder");
+  printf("uninstall string: %s\n", command.c_str());
+  if (command == "(none)")
+    return Fail("no Uninstall entry " + entry);
+  SetupProcess program(CommandLine{command, UninstallCaption});
+  Shown shown = program.Next();
+  bool first = true;
+  while (shown.kind != Shown::Exit) {
+    PrintShown(shown);
+    if (!screenshotPrefix.empty())
+      SaveShot(program, screenshotPrefix + (first ? "-question.png" : "-final.png"));
+    printf("pressed: %s\n", program.Answer(shown.window));
+    first = false;
+    shown = program.Next();
+  }
+  PrintExit(shown);
+  // The program file goes a moment after the end, removed by a copy.
+  bool gone = WaitForUninstallerRemoval(command, 10000);
+  printf("uninstaller: %s\n", gone ? "gone" : "STILL THERE");
+  printf("entry %s: %s\n", entry.c_str(), UninstallValue(entry, "DisplayName") == "(none)" ? "gone" : "STILL THERE");
+  if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    printf("product folder: gone\n");
+  } else {
+    printf("product folder: kept, holding\n");
+    PrintTree(folder, "  ");
+  }
+  if (shown.exitCode != 0)
+    return Fail("exit code " + std::to_string(shown.exitCode) + ", expected 0");
+  if (!gone)
+    return Fail("the uninstaller was left behind");
+  printf("result: ok\n");
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
   if (argc == 3 && !strcmp(argv[1], "report"))
     return PrintInstallation(ToWindowsPath(argv[2])) ? 0 : 1;
+  if ((argc == 3 || (argc == 5 && !strcmp(argv[3], "--screenshot"))) && !strcmp(argv[1], "uninstall")) {
+    try {
+      return Uninstall(argv[2], argc == 5 ? argv[4] : "");
+    } catch (const DriverError &error) {
+      return Fail(error.what());
+    }
+  }
   Request request;
   if (!ParseArguments(argc, argv, request)) {
     fputs(Usage, stderr);

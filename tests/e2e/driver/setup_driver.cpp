@@ -11,6 +11,7 @@ namespace setup_driver {
 
 const char MainDialogCaption[] = "Quillmarsh Games setup";
 const char MessageBoxCaption[] = "Setup";
+const char UninstallCaption[] = "Uninstall";
 
 namespace {
 
@@ -94,8 +95,15 @@ SetupProcess::SetupProcess(const std::string &setupExe, Timeouts timeouts) : tim
   std::string folder(full, namePart - full);
   if (folder.size() > 3 && folder.back() == '\\')
     folder.pop_back();
-  std::string commandLine = "\"" + std::string(full) + "\"";
+  Start(full, "\"" + std::string(full) + "\"", folder.c_str());
+}
 
+SetupProcess::SetupProcess(const CommandLine &command, Timeouts timeouts)
+    : timeouts_(timeouts), messageCaption_(command.messageCaption) {
+  Start(nullptr, command.text, nullptr);
+}
+
+void SetupProcess::Start(const char *program, std::string commandLine, const char *folder) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
@@ -104,13 +112,12 @@ SetupProcess::SetupProcess(const std::string &setupExe, Timeouts timeouts) : tim
   // same way every time, so a few tries tell the two apart.
   bool started = false;
   for (int attempt = 0; attempt < 3 && !started; attempt++) {
-    started = CreateProcessA(full, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                             &startup, &info);
+    started = CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info);
     if (!started && GetLastError() != ERROR_INTERNAL_ERROR)
       break;
   }
   if (!started)
-    throw DriverError(ErrorText(std::string("cannot start ") + full));
+    throw DriverError(ErrorText("cannot start " + (program ? std::string(program) : commandLine)));
   CloseHandle(info.hThread);
   process_.reset(info.hProcess);
   processId_ = info.dwProcessId;
@@ -158,7 +165,7 @@ Shown SetupProcess::Next(bool mainDialogOpen) {
       if (owner != processId_ || !IsWindowVisible(window))
         continue;
       std::string caption = Caption(window);
-      if (caption == MessageBoxCaption)
+      if (caption == messageCaption_)
         box = box ? box : window;
       else if (caption == MainDialogCaption)
         mainDialog = mainDialog ? mainDialog : window;
@@ -350,12 +357,12 @@ HWND SetupProcess::WaitForOwnWindow(const char *caption) const {
 }
 
 Shown SetupProcess::NextMessageBox() const {
-  return Describe(Shown::MessageBox, WaitForOwnWindow(MessageBoxCaption));
+  return Describe(Shown::MessageBox, WaitForOwnWindow(messageCaption_.c_str()));
 }
 
 bool SetupProcess::MessageBoxShown(HWND besides) const {
   HWND window = nullptr;
-  while ((window = FindWindowExA(nullptr, window, DialogClass, MessageBoxCaption)) != nullptr) {
+  while ((window = FindWindowExA(nullptr, window, DialogClass, messageCaption_.c_str())) != nullptr) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     if (owner == processId_ && window != besides && IsWindowVisible(window))

@@ -62,6 +62,7 @@ private:
 
 extern const char MainDialogCaption[]; // "Quillmarsh Games setup"
 extern const char MessageBoxCaption[]; // "Setup"
+extern const char UninstallCaption[];  // "Uninstall", the uninstaller's message boxes
 
 struct Timeouts {
   DWORD start = 20000; // from the start to the first window or the end
@@ -81,7 +82,7 @@ struct Product {
 struct Shown {
   enum Kind {
     MainDialog,  // the main setup dialog
-    MessageBox,  // a message box of caption "Setup"
+    MessageBox,  // a message box of caption "Setup" (or the program's own)
     OtherDialog, // any other dialog window of the program
     Exit,
   };
@@ -94,12 +95,23 @@ struct Shown {
   DWORD exitCode = 0; // for Exit
 };
 
-// One run of SETUP.EXE.
+// A program started the way the list of installed programs starts an
+// Uninstall entry's UninstallString: the command line exactly as given, with
+// no program name apart, in the driver's current folder. Its message boxes
+// carry `messageCaption`.
+struct CommandLine {
+  std::string text;
+  std::string messageCaption;
+};
+
+// One run of SETUP.EXE (or of another program of the project, such as the
+// uninstaller).
 class SetupProcess {
 public:
   // Starts the program with no arguments in the folder it lies in. Throws
   // DriverError when it cannot be started.
   explicit SetupProcess(const std::string &setupExe, Timeouts timeouts = Timeouts());
+  explicit SetupProcess(const CommandLine &command, Timeouts timeouts = Timeouts());
   // Kills the program if it is still running.
   ~SetupProcess();
   SetupProcess(const SetupProcess &) = delete;
@@ -204,8 +216,10 @@ private:
   std::string WindowText(HWND window) const;
   std::string StaticTexts(HWND dialog) const;
   Shown Describe(Shown::Kind kind, HWND window) const;
+  void Start(const char *program, std::string commandLine, const char *folder);
 
   Timeouts timeouts_;
+  std::string messageCaption_ = MessageBoxCaption;
   UniqueHandle process_;
   DWORD processId_ = 0;
   bool seenAnything_ = false;
