@@ -41,5 +41,3 @@ void SetActivePackageKeyTable(const uint16_t table[KeyTableWordCount]);
 // tried; `capacity` is the size of its buffer, and a name with no room left
 // for the suffix gives UnpackNotAnArchive.
 int UnpackPackage(char *archivePath, size_t capacity, const char *destination);
-// The same for a buffer known to have room for three more characters.
-int UnpackPackage(char *archivePath, const char *destination);

@@ -185,7 +185,7 @@ int RunExtract(int argc, char **argv) {
   std::vector<char> archivePath(package.begin(), package.end());
   archivePath.resize(package.size() + 4, '\0');
   SetActivePackageKeyTable(arguments.key.table);
-  int result = UnpackPackage(archivePath.data(), destination.c_str());
+  int result = UnpackPackage(archivePath.data(), archivePath.size(), destination.c_str());
   CloseUninstallLog();
 
   std::vector<char> log;

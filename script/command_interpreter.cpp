@@ -205,7 +205,7 @@ bool RunUnpack(RunMode mode, const uint16_t *keyTable) {
     return false;
   if (mode == RunSkip)
     return true;
-  if (UnpackPackage(packagePath, TargetFolder) != UnpackOk) {
+  if (UnpackPackage(packagePath, sizeof packagePath, TargetFolder) != UnpackOk) {
     ShowFormattedMessage("Error unpacking %s", TokenBuffer);
     return false;
   }

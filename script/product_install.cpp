@@ -37,7 +37,7 @@ bool UnpackSharedPackage(const SharedPackage &shared) {
       FormatPath(TargetFolder, sizeof TargetFolder, "%s\\%s", InstallFolder, shared.folder) &&
       CreateFolderChain(TargetFolder)) {
     SetActivePackageKeyTable(SharedKeyTable);
-    if (UnpackPackage(packagePath, TargetFolder) != UnpackOk) {
+    if (UnpackPackage(packagePath, sizeof packagePath, TargetFolder) != UnpackOk) {
       ShowFormattedMessage("Error unpacking %s", shared.file);
       ok = false;
     }

@@ -71,7 +71,7 @@ protected:
     char path[1024];
     snprintf(path, sizeof path, "%s", archive.c_str());
     EXPECT_TRUE(OpenUninstallLog((scratch_ / "unsetup.ctl").c_str()));
-    int result = UnpackPackage(path, destination_.c_str());
+    int result = UnpackPackage(path, sizeof path, destination_.c_str());
     CloseUninstallLog();
     return result;
   }

@@ -40,7 +40,7 @@ protected:
     char path[512];
     snprintf(path, sizeof path, "%s", archivePath.c_str());
     EXPECT_TRUE(OpenUninstallLog((scratch_ / "unsetup.ctl").c_str()));
-    int result = UnpackPackage(path, destination_.c_str());
+    int result = UnpackPackage(path, sizeof path, destination_.c_str());
     CloseUninstallLog();
     archiveAfter_ = path;
     records_ = Records();
@@ -111,7 +111,7 @@ TEST_F(Unpack, ExistingDestinationIsNotRecordedAndNothingIsRecordedWithoutALog) 
   char path[512];
   snprintf(path, sizeof path, "%s", (scratch_ / "PKG.QPK").c_str());
   ScratchFolder::Write(scratch_ / "unsetup.ctl", "");
-  EXPECT_EQ(UnpackPackage(path, (scratch_ / "other").c_str()), UnpackOk);
+  EXPECT_EQ(UnpackPackage(path, sizeof path, (scratch_ / "other").c_str()), UnpackOk);
   EXPECT_EQ(ScratchFolder::Read(scratch_ / "unsetup.ctl"), "");
   EXPECT_EQ(ScratchFolder::Read(scratch_ / "other/a.txt"), "a");
 }

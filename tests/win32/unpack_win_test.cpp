@@ -109,7 +109,7 @@ protected:
     char path[512];
     snprintf(path, sizeof path, "%s\\PKG.QPK", root_.c_str());
     EXPECT_TRUE(OpenUninstallLog((root_ + "\\unsetup.ctl").c_str()));
-    int result = UnpackPackage(path, destination_.c_str());
+    int result = UnpackPackage(path, sizeof path, destination_.c_str());
     CloseUninstallLog();
     return result;
   }
@@ -225,7 +225,7 @@ TEST_F(UnpackOnWindows, DriveRootDestinationKeepsItsBackslash) {
   std::ofstream(root_ + "\\PKG.QPK", std::ios::binary) << ZipBuilder().Add(name, "r").Build();
   char path[512];
   snprintf(path, sizeof path, "%s\\PKG.QPK", root_.c_str());
-  EXPECT_EQ(UnpackPackage(path, drive.c_str()), UnpackOk);
+  EXPECT_EQ(UnpackPackage(path, sizeof path, drive.c_str()), UnpackOk);
   EXPECT_NE(GetFileAttributesA((drive + name).c_str()), INVALID_FILE_ATTRIBUTES);
   DeleteFileA((drive + name).c_str());
 }
