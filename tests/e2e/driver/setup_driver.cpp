@@ -337,6 +337,10 @@ void SetupProcess::Settle() const {
   WaitForInputIdle(process_.get(), timeouts_.reply);
   if (HWND dialog = FindOwnWindow(MainDialogCaption))
     Send(dialog, WM_NULL, 0, 0, "WM_NULL");
+  // Wine's desktop does not always repaint what a window that ended had
+  // covered, and a screenshot would show that window still: every window,
+  // the desktop included, paints anew.
+  RedrawWindow(GetDesktopWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   // Painting happens once the program's queue runs empty, and Wine copies
   // painted windows to the X screen a moment later; neither can be waited
   // for from outside, so give them a pause.
