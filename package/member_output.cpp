@@ -2,8 +2,10 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "base/file_system.h"
+#include "base/path_rules.h"
 #include "base/uninstall_log.h"
 #include "package/member_names.h"
 #include "package/zip_records.h"
@@ -58,10 +60,10 @@ std::string LastComponent(const std::string &name) {
 } // namespace
 
 bool SetUpDestination(Extraction &x, const char *destination) {
-  std::string folder = destination;
+  std::vector<char> text(destination, destination + strlen(destination) + 1);
+  DropTrailingSeparator(text.data(), PathSeparator);
+  std::string folder = text.data();
   bool driveRoot = folder.size() == 3 && folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/');
-  if (!driveRoot && folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
-    folder.pop_back();
   if (QueryPathKind(folder.c_str()) != PathKind::Folder) {
     if (!MakeFolder(folder.c_str()))
       return false;

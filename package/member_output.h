@@ -13,8 +13,8 @@
 
 #include "package/extraction.h"
 
-// Drops one trailing separator (keeping a drive root), makes the folder if
-// it is missing and records it. False when it cannot be made.
+// Drops one trailing separator (the ground's rule: a root keeps it), makes
+// the folder if it is missing and records it. False when it cannot be made.
 bool SetUpDestination(Extraction &x, const char *destination);
 
 struct OutputFile {
