@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "qmgdist/companion_program.h"
+#include "qmgdist/distribution_check.h"
 #include "qmgdist/package_verbs.h"
 #include "qmgdist/script_stamp.h"
 
@@ -38,6 +40,7 @@ void PrintUsage(FILE *to) {
   fputs(PackHelp, to);
   fputs(ListHelp, to);
   fputs(ExtractHelp, to);
+  fputs(CheckHelp, to);
   fputs(UsageTail, to);
 }
 
@@ -73,6 +76,8 @@ int main(int argc, char **argv) {
     return RunList(argc - 2, argv + 2);
   if (argc >= 2 && !strcmp(argv[1], "extract"))
     return RunExtract(argc - 2, argv + 2);
+  if (argc >= 2 && !strcmp(argv[1], "check"))
+    return RunCompanion(argv[0], "qmgdist-check", argc - 2, argv + 2);
   if (argc >= 2)
     fprintf(stderr, "qmgdist: unknown command or wrong arguments: %s\n\n", argv[1]);
   PrintUsage(stderr);
