@@ -93,10 +93,17 @@ std::string Upper(std::string text) {
   return text;
 }
 
-std::string OneLine(std::string text) {
-  for (size_t at; (at = text.find('\n')) != std::string::npos;)
-    text.replace(at, 1, " ");
-  return text;
+// A message on one line: each run of line breaks, the message's own or the
+// script's inside an excerpt, becomes one blank.
+std::string OneLine(const std::string &text) {
+  std::string line;
+  for (size_t i = 0; i < text.size(); i++) {
+    if (text[i] != '\r' && text[i] != '\n')
+      line += text[i];
+    else if (i == 0 || (text[i - 1] != '\r' && text[i - 1] != '\n'))
+      line += ' ';
+  }
+  return line;
 }
 
 bool StartsWith(const std::string &text, const char *head) { return text.compare(0, strlen(head), head) == 0; }
