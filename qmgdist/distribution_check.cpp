@@ -9,6 +9,7 @@
 #include "base/dry_machine.h"
 #include "base/setup_state.h"
 #include "package/key_table.h"
+#include "package/member_names.h"
 #include "package/scramble.h"
 #include "package/unpack.h"
 #include "package/zip_records.h"
@@ -310,7 +311,23 @@ void CheckPackage(const Package &package, const std::string &keyName, bool mustE
       text += "; it was made with the " + (opener == "shared" ? std::string("shared key") : "key " + opener);
     Find(package.name, package.line, true, text);
   }
-  for (const std::string &warning : CheckMemberNames(MemberNames(bytes, table)))
+  std::vector<std::string> names = MemberNames(bytes, table);
+  if (result == UnpackMemberFailed || result == UnpackWarning || result == UnpackWriteFailed)
+    for (const std::string &name : names) {
+      MappedName mapped;
+      if (!MapMemberName(name, false, mapped)) {
+        Find(package.name, package.line, true, "member " + name + ": the installer refuses its name");
+        continue;
+      }
+      if (mapped.folderEntry || mapped.file.empty())
+        continue;
+      std::string path = std::string(TrialFolder) + "\\P";
+      for (const std::string &folder : mapped.folders)
+        path += "\\" + folder;
+      if (DryPathKind(path + "\\" + mapped.file) != 1)
+        Find(package.name, package.line, true, "member " + name + ": the installer cannot place it");
+    }
+  for (const std::string &warning : CheckMemberNames(names))
     Find(package.name, package.line, false, "member " + warning);
 }
 

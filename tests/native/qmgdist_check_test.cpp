@@ -153,6 +153,17 @@ TEST(QmgdistCheck, FindsWhatSetupWouldMeet) {
          d.Write("REED.QPK", Package("01", ZipBuilder().Add(bad)));
        },
        "REED.QPK:6: error: does not extract with the key 01 that SETUP.EXE uses: result 2", 1},
+      {"members the installer cannot place, by name",
+       [](Distribution &d) {
+         // A file stands where the second member needs a folder.
+         d.Write("REED.QPK", Package("01", ZipBuilder().Add("REED.EXE", "MZ").Add("REED.EXE/inner.dat", "x")));
+       },
+       "REED.QPK:6: error: member REED.EXE/inner.dat: the installer cannot place it", 1},
+      {"a member name that climbs out",
+       [](Distribution &d) {
+         d.Write("REED.QPK", Package("01", ZipBuilder().Add("REED.EXE", "MZ").Add("a/../../up.dat", "up")));
+       },
+       "REED.QPK:6: error: member a/../../up.dat: the installer refuses its name", 1},
       {"shared package with a product key",
        [](Distribution &d) { d.Write("MUSIC.QPK", Package("01", ZipBuilder().Add("theme.mid", "MThd"))); },
        "MUSIC.QPK:2: error: does not extract with the shared key that SETUP.EXE uses: result 9", 1},
