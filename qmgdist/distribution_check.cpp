@@ -87,6 +87,13 @@ void Find(const std::string &file, int line, bool error, const std::string &text
   Findings->push_back({file, line, error, text});
 }
 
+bool HasError(int line, const std::string &text) {
+  for (const CheckFinding &known : *Findings)
+    if (known.error && known.line == line && known.text == text)
+      return true;
+  return false;
+}
+
 std::string Upper(std::string text) {
   for (char &c : text)
     if (c >= 'a' && c <= 'z')
@@ -384,7 +391,7 @@ void RunInstalls(const std::vector<Section> &sections, const std::string &instal
         std::string text = "SETUP.EXE shows \"" + OneLine(operation.substr(strlen(kind))) + "\"";
         if (usual)
           Find(ScriptName, line, true, text);
-        else
+        else if (!HasError(line, text))
           Find(ScriptName, line, false, text + " with the install folder " + installFolder +
                                             "; it passes only for shorter folders");
       }

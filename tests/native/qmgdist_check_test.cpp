@@ -240,6 +240,12 @@ TEST(QmgdistCheck, PathsThatPassOnlyForShortFolders) {
       << Joined(lines);
   EXPECT_EQ(dist.Exit({}), 0);
   EXPECT_EQ(Joined(dist.Findings()), "");
+
+  // A message that every folder gives is an error, and said once.
+  dist.Script(Body("M=REED", "X=JUNK\nM=REED"));
+  std::string text = Joined(dist.Findings({longFolder}));
+  EXPECT_NE(text.find("SETUP.CTL:7: error: SETUP.EXE shows \"Unknown command"), std::string::npos) << text;
+  EXPECT_EQ(text.find("passes only for shorter folders"), std::string::npos) << text;
 }
 
 // Every finding is reported, not only the first; the distribution is left
