@@ -32,7 +32,8 @@ const char BuildHelp[] =
     "                  Packs every package with the key SETUP.EXE uses for it,\n"
     "                  copies the files, adds SETUP.EXE and UNSETUP.EXE (from\n"
     "                  the Win32 build unless given), stamps the script and runs\n"
-    "                  check. --clean empties OUT first; otherwise OUT may hold\n"
+    "                  check. --clean empties OUT first (a distribution only);\n"
+    "                  otherwise OUT may hold\n"
     "                  only files this build writes. Exit 1 when check finds an\n"
     "                  error or a package would need two keys.\n";
 
@@ -203,6 +204,12 @@ bool Inside(const std::string &path, const std::string &folder) {
   return path == folder || path.compare(0, folder.size() + 1, folder + "/") == 0;
 }
 
+// A name build can write into OUT: one plain file name, never a path that
+// could lead out of the folder.
+bool IsPlainName(const std::string &name) {
+  return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string::npos;
+}
+
 int Fail(const std::string &report) {
   fprintf(stderr, "qmgdist build: %s\n", report.c_str());
   return 2;
@@ -263,6 +270,14 @@ int RunBuild(int argc, char **argv, const char *argv0) {
 
   // What this build writes into OUT, by name, and where each comes from
   // (an empty source is a package to pack).
+  for (const std::string &copy : needs.copies)
+    if (!IsPlainName(copy))
+      return Fail(std::string(ScriptName) + ": C=" + copy +
+                  ": build copies only files that lie in the source folder itself, named without a path");
+  for (const auto &package : needs.packages)
+    if (!IsPlainName(package.first))
+      return Fail(std::string(ScriptName) + ":" + std::to_string(package.second.line) + ": " + package.first +
+                  ": a package is named without a path");
   std::map<std::string, std::string> made;
   made[ScriptName] = source + "/" + ScriptName;
   made[SetupName] = setup;
@@ -294,6 +309,19 @@ int RunBuild(int argc, char **argv, const char *argv0) {
   }
 
   if (clean) {
+    // Only a distribution is emptied: a folder named by mistake (a home
+    // folder, a source folder) is refused, not wiped.
+    DIR *listing = opendir(out.c_str());
+    bool empty = true;
+    while (listing && empty)
+      if (dirent *entry = readdir(listing))
+        empty = !strcmp(entry->d_name, ".") || !strcmp(entry->d_name, "..");
+      else
+        break;
+    if (listing)
+      closedir(listing);
+    if (!empty && !IsRegularFile(out + "/" + ScriptName) && !IsRegularFile(out + "/" + SetupName))
+      return Fail(out + ": --clean empties only a distribution folder (one with SETUP.CTL or SETUP.EXE)");
     std::string report;
     if (!EmptyFolder(out, report))
       return Fail(report);

@@ -39,15 +39,20 @@ const char FolderSeparator = '/';
 std::vector<unsigned char> Script;
 std::vector<CheckFinding> *Findings;
 
-// Line numbers of script positions: 1 + the line breaks before (CR LF is
-// one break, as are a lone CR and a lone LF).
-int LineAt(uint32_t position) {
-  int line = 1;
-  for (uint32_t p = 0; p < position && p < Script.size(); p++) {
+// Where each script line after the first starts: after a CR LF, a lone CR
+// or a lone LF.
+std::vector<uint32_t> LineStarts;
+
+void FindLineStarts() {
+  LineStarts.clear();
+  for (uint32_t p = 0; p < Script.size(); p++)
     if (Script[p] == '\n' || (Script[p] == '\r' && (p + 1 >= Script.size() || Script[p + 1] != '\n')))
-      line++;
-  }
-  return line;
+      LineStarts.push_back(p + 1);
+}
+
+// The line number of a script position: 1 + the line breaks before it.
+int LineAt(uint32_t position) {
+  return 1 + static_cast<int>(std::upper_bound(LineStarts.begin(), LineStarts.end(), position) - LineStarts.begin());
 }
 
 bool AtLineStart(uint32_t position) {
@@ -539,6 +544,7 @@ bool CheckDistribution(const CheckOptions &options, std::vector<CheckFinding> &f
   }
   snprintf(SourceFolder, sizeof SourceFolder, "%s%c", folder.c_str(), FolderSeparator);
 
+  FindLineStarts();
   CheckHeader(scriptPath);
   // The rest is checked as if the header matched, so that one run shows
   // everything to mend.

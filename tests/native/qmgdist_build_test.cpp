@@ -121,11 +121,23 @@ TEST_F(QmgdistBuild, RefusesToMixIntoAForeignFolder) {
       << refused.out;
   EXPECT_EQ(ScratchFolder::Tree(scratch_ / "out"), (std::vector<std::string>{"NOTES.TXT"}));
 
+  // --clean empties a distribution, never another folder.
+  EXPECT_EQ(Build(scratch_ / "out", {"--clean"}).status, 2);
+  EXPECT_EQ(ScratchFolder::Tree(scratch_ / "out"), (std::vector<std::string>{"NOTES.TXT"}));
+  Put(scratch_ / "out/SETUP.CTL", "#00000000 an older build\n");
   Outcome cleaned = Build(scratch_ / "out", {"--clean"});
   EXPECT_EQ(cleaned.status, 0) << cleaned.out;
   EXPECT_FALSE(ScratchFolder::Exists(scratch_ / "out/NOTES.TXT"));
 
   EXPECT_EQ(Build(source() + "/dist").status, 2);
+  // Names that would lead out of OUT are refused before anything is written.
+  mkdir((scratch_ / "elsewhere").c_str(), 0755);
+  for (const char *line : {"C=..\\..\\NOTES.TXT=N.TXT", "Z=../UP.QPK", "C=/etc/hostname=H"}) {
+    SCOPED_TRACE(line);
+    Source(std::string("#00000000\nL01=Reed\nV=1\nF=REED\n") + line + "\nZ=REED.QPK\n");
+    EXPECT_EQ(Build(scratch_ / "elsewhere/out", {"--clean"}).status, 2);
+    EXPECT_EQ(ScratchFolder::Tree(scratch_ / "elsewhere"), (std::vector<std::string>{"out/"}));
+  }
   EXPECT_FALSE(ScratchFolder::Exists(source() + "/dist"));
 }
 
