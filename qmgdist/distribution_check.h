@@ -1,8 +1,8 @@
 // qmgdist check: a distribution folder as SETUP.EXE would meet it. Every
 // offered product is installed on the dry machine (script/dry_run.h) by the
 // installer's own interpreter and driver, with the install folder C:\QMG
-// and with each folder given; every message the player would see becomes a
-// finding at the script line where the reader stood, and the checks the
+// and with the longest folder given; every message the player would see
+// becomes a finding at the script line where the reader stood, and the checks the
 // installer cannot make itself (packages made with the wrong key, copies of
 // missing files, products without an uninstaller, names the installer
 // changes, the background picture) are added. Nothing in the distribution
@@ -21,7 +21,7 @@ struct CheckFinding {
 
 struct CheckOptions {
   std::string distribution;
-  std::vector<std::string> installFolders; // tried besides C:\QMG
+  std::vector<std::string> installFolders; // the longest is tried besides C:\QMG
 };
 
 // Fills `findings` ordered by line, each once. False, with one sentence in
