@@ -62,7 +62,7 @@ protected:
     setup.SetFolder(dialog.window, installFolder);
     setup.Press(dialog.window, IDC_INSTALL);
     std::vector<std::string> messages;
-    for (Shown next = setup.Next(true); next.kind != Shown::Exit; next = setup.Next()) {
+    for (Shown next = setup.Next(true); next.kind != Shown::Exit; next = setup.Next(true)) {
       if (next.kind == Shown::MessageBox)
         messages.push_back(next.text);
       setup.Answer(next.window);
