@@ -5,6 +5,8 @@
 
 #include <map>
 
+#include "base/setup_state.h"
+
 namespace {
 
 // By key: upper-cased, "\" only, no trailing separator. 0 marks a path
@@ -12,6 +14,8 @@ namespace {
 std::map<std::string, int> Paths;
 std::vector<std::pair<std::string, std::string>> DiskFolders; // key, path as given
 std::vector<std::string> Operations;
+std::vector<uint32_t> OperationCursors;
+std::vector<DryMissingSource> MissingSources;
 std::vector<bool> Answers;
 
 std::string KeyOf(const std::string &path) {
@@ -54,6 +58,8 @@ void ResetDryMachine() {
   Paths.clear();
   DiskFolders.clear();
   Operations.clear();
+  OperationCursors.clear();
+  MissingSources.clear();
   Answers.clear();
 }
 
@@ -107,8 +113,15 @@ bool DryFolderIsEmpty(const std::string &path) {
   return empty;
 }
 
-void RecordDryOperation(const std::string &line) { Operations.push_back(line); }
+void RecordDryOperation(const std::string &line) {
+  Operations.push_back(line);
+  OperationCursors.push_back(ScriptCursor);
+}
 const std::vector<std::string> &DryOperations() { return Operations; }
+const std::vector<uint32_t> &DryOperationCursors() { return OperationCursors; }
+
+void NoteDryMissingSource(const std::string &path) { MissingSources.push_back({path, ScriptCursor}); }
+const std::vector<DryMissingSource> &DryMissingSources() { return MissingSources; }
 
 void AnswerDryQuestionsWith(const std::vector<bool> &answers) { Answers = answers; }
 

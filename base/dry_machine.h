@@ -17,6 +17,7 @@
 // system and the messages of a program linked for dry runs.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,18 @@ bool DryFileIsOnDisk(const std::string &path);
 // Appends one line to the record of operations.
 void RecordDryOperation(const std::string &line);
 const std::vector<std::string> &DryOperations();
+// Where ScriptCursor stood when each operation was recorded, in the same
+// order: the script position that led to it.
+const std::vector<uint32_t> &DryOperationCursors();
+
+// Distribution files that a copy asked for and the distribution lacks (the
+// installer passes over them in silence), each with ScriptCursor then.
+struct DryMissingSource {
+  std::string path;
+  uint32_t cursor;
+};
+void NoteDryMissingSource(const std::string &path);
+const std::vector<DryMissingSource> &DryMissingSources();
 
 // Answers for the next questions, in order (true is Yes); a question with no
 // answer left is answered No.

@@ -118,6 +118,8 @@ bool RemoveFileForReplacement(const char *path, bool) {
 }
 
 void CopyFileReplacing(const char *source, const char *destination) {
+  if (InDistribution(source) && QueryPathKind(source) != PathKind::File)
+    NoteDryMissingSource(source);
   if (QueryPathKind(source) != PathKind::File || QueryPathKind(destination) == PathKind::Folder ||
       !ParentIsFolder(destination) || InDistribution(destination))
     return;

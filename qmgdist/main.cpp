@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "qmgdist/companion_program.h"
+#include "qmgdist/distribution_check.h"
 #include "qmgdist/package_verbs.h"
 #include "qmgdist/script_stamp.h"
 
@@ -30,7 +32,8 @@ const char UsageTail[] =
     "start with 0 or 1), or \"zero\" (no scrambling: a plain ZIP archive).\n"
     "\n"
     "Exit status: 0 success; 1 checksum mismatch (verify), a result other than 0\n"
-    "(extract) or a name warning under --strict (pack); 2 usage or file error,\n"
+    "(extract), a name warning under --strict (pack), an error found (check,\n"
+    "build); 2 usage or file error,\n"
     "or a tree that SETUP.EXE could not read (pack).\n";
 
 void PrintUsage(FILE *to) {
@@ -38,6 +41,8 @@ void PrintUsage(FILE *to) {
   fputs(PackHelp, to);
   fputs(ListHelp, to);
   fputs(ExtractHelp, to);
+  fputs(CheckHelp, to);
+  fputs(BuildHelp, to);
   fputs(UsageTail, to);
 }
 
@@ -73,6 +78,10 @@ int main(int argc, char **argv) {
     return RunList(argc - 2, argv + 2);
   if (argc >= 2 && !strcmp(argv[1], "extract"))
     return RunExtract(argc - 2, argv + 2);
+  if (argc >= 2 && !strcmp(argv[1], "build"))
+    return RunBuild(argc - 2, argv + 2, argv[0]);
+  if (argc >= 2 && !strcmp(argv[1], "check"))
+    return RunCompanion(argv[0], "qmgdist-check", argc - 2, argv + 2);
   if (argc >= 2)
     fprintf(stderr, "qmgdist: unknown command or wrong arguments: %s\n\n", argv[1]);
   PrintUsage(stderr);

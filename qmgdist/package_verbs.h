@@ -14,12 +14,15 @@
 int RunPack(int argc, char **argv);
 int RunList(int argc, char **argv);
 int RunExtract(int argc, char **argv);
+// build also runs check, with qmgdist-check beside `argv0`'s program.
+int RunBuild(int argc, char **argv, const char *argv0);
 
 // The lines of the usage text that describe each verb. Builds without a
 // verb say so in its lines.
 extern const char PackHelp[];
 extern const char ListHelp[];
 extern const char ExtractHelp[];
+extern const char BuildHelp[];
 
 // Prints a usage error of `verb` and its help lines; returns 2.
 int UsageError(const char *verb, const std::string &report, const char *help);

@@ -1,4 +1,4 @@
-// pack and list in builds without libzip (the Windows build): they say so.
+// pack, list and build in builds without libzip (the Windows build): they say so.
 #include <cstdio>
 
 #include "qmgdist/package_verbs.h"
@@ -11,6 +11,10 @@ const char ListHelp[] =
     "  list --key KEY PACKAGE\n"
     "                  not in this build: listing needs libzip; use the Linux\n"
     "                  qmgdist, or extract, which prints what it made.\n";
+const char BuildHelp[] =
+    "  build [--clean] [--setup EXE] [--uninstaller EXE] SOURCE OUT\n"
+    "                  not in this build: building packs packages, which needs\n"
+    "                  libzip; use the Linux qmgdist, and check here.\n";
 
 namespace {
 
@@ -24,3 +28,4 @@ int Unavailable(const char *verb) {
 
 int RunPack(int, char **) { return Unavailable("pack"); }
 int RunList(int, char **) { return Unavailable("list"); }
+int RunBuild(int, char **, const char *) { return Unavailable("build"); }

@@ -1,8 +1,12 @@
 #00000000 Quillmarsh Games sample distribution (stamped by qmgdist at build time)
 #
 # Three products are offered: Reed Runner, Lily Links and Heron Hop.
-# Bog Blocks is not offered because its package is not in the distribution,
-# and the Marsh Mosaic demo lies in an S section, which is never offered.
+# The Marsh Mosaic demo lies in an S section, which is never offered.
+# This is the source of the distribution: "qmgdist build" packs each
+# package from the folder of its name (REEDRUN/ for REEDRUN.QPK) with the
+# key SETUP.EXE will use, copies the files the C lines name, and stamps
+# this script. A section none of whose packages is present is not offered;
+# "qmgdist check" warns of it.
 # MUSIC.QPK and COMMONUI.QPK are unpacked for every product into the
 # install folder's Music and CommonUI folders. Each product brings the
 # uninstaller that its Uninstall entry names into its folder.
@@ -44,11 +48,6 @@ I=HERONHOP.EXE
 E {
   C=README.TXT=BROKEN.TXT
 }
-
-L04=Bog Blocks
-V=0.9
-F=BOGBLOCK
-Z=BOGBLOCK.QPK
 
 S05=Marsh Mosaic demo
 V=0.1

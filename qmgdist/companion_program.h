@@ -1,0 +1,9 @@
+// Runs a program that lies beside qmgdist, with arguments, and waits for it.
+// `check` needs the installer's core linked with the dry machine's file
+// system, which cannot share a program with the verbs that write real
+// files, so it lives in qmgdist-check and qmgdist hands it the arguments.
+#pragma once
+
+// Returns the program's exit status, or 2 after one sentence on stderr when
+// it cannot be found or started. `argv0` is qmgdist's own argv[0].
+int RunCompanion(const char *argv0, const char *name, int argc, char **argv);
