@@ -24,6 +24,7 @@ const Program Programs[] = {
     {"Setup", QMG_SETUP_EXE, "Quillmarsh Games setup", "requireAdministrator"},
     {"Qmgdist", QMG_QMGDIST_EXE, "Quillmarsh Games distribution tool", "asInvoker"},
     {"Unsetup", QMG_UNSETUP_EXE, "Quillmarsh Games uninstaller", "requireAdministrator"},
+    {"QmgdistCheck", QMG_QMGDIST_CHECK_EXE, "Quillmarsh Games distribution checker", "asInvoker"},
 };
 
 std::string VersionString(const std::vector<char> &info, const char *name) {
