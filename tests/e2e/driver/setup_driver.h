@@ -246,7 +246,7 @@ void SavePng(const Image &image, const std::string &path);
 std::string Narrow(const std::wstring &text);
 std::wstring Widen(const std::string &text);
 
-// A path as Windows programs take it: an absolute Linux path ("/work/x")
+// A path as Windows programs take it: an absolute Linux path ("/home/x")
 // becomes a path on drive Z:, which Wine maps to the Linux root; any other
 // path has its slashes turned into backslashes.
 std::string ToWindowsPath(const std::string &path);
