@@ -192,25 +192,6 @@ void DeleteSampleEntries() {
   RegCloseKey(key);
 }
 
-void ListTree(const std::string &folder, std::set<std::string> &found) {
-  WIN32_FIND_DATAA entry;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE)
-    return;
-  do {
-    std::string name = entry.cFileName;
-    if (name == "." || name == "..")
-      continue;
-    std::string path = folder + "\\" + name;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      found.insert(path + "\\");
-      ListTree(path, found);
-    } else {
-      found.insert(path);
-    }
-  } while (FindNextFileA(search, &entry));
-  FindClose(search);
-}
 
 std::optional<std::string> RememberedFolder() {
   HKEY key;

@@ -77,8 +77,6 @@ void ForgetRememberedFolder();
 std::vector<std::string> EntriesNamed(const std::string &prefix);
 // Deletes every "QMG " entry, as no test leaves one behind.
 void DeleteSampleEntries();
-// Every file and folder below `folder`, as full paths; folders end in "\".
-void ListTree(const std::string &folder, std::set<std::string> &found);
 
 std::string Describe(const Shown &shown);
 // Passes when SETUP showed what was expected; the failure says what came

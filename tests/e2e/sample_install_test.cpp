@@ -34,6 +34,7 @@ std::string RegistryValue(const std::string &entry, const char *name) {
   return setup_driver::UninstallValue(entry, name);
 }
 
+using setup_driver::ListTree;
 using setup_driver::ProgramsGroup;
 using setup_driver::ReadShortcut;
 using setup_driver::Shortcut;

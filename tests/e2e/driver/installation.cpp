@@ -65,7 +65,7 @@ bool WaitForUninstallerRemoval(const std::string &program, DWORD timeout) {
   return true;
 }
 
-void PrintTree(const std::string &folder, const char *indent) {
+void ListTree(const std::string &folder, std::set<std::string> &found) {
   WIN32_FIND_DATAA entry;
   HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
   if (search == INVALID_HANDLE_VALUE)
@@ -74,12 +74,22 @@ void PrintTree(const std::string &folder, const char *indent) {
     std::string name = entry.cFileName;
     if (name == "." || name == "..")
       continue;
-    bool isFolder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-    printf("%s%s%s\n", indent, (folder + "\\" + name).c_str(), isFolder ? "\\" : "");
-    if (isFolder)
-      PrintTree(folder + "\\" + name, indent);
+    std::string path = folder + "\\" + name;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      found.insert(path + "\\");
+      ListTree(path, found);
+    } else {
+      found.insert(path);
+    }
   } while (FindNextFileA(search, &entry));
   FindClose(search);
+}
+
+void PrintTree(const std::string &folder, const char *indent) {
+  std::set<std::string> found;
+  ListTree(folder, found);
+  for (const std::string &path : found)
+    printf("%s%s\n", indent, path.c_str());
 }
 
 std::string ProgramsGroup() {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,11 @@ std::string UninstallNumber(const std::string &entry, const char *name);
 // program is gone.
 bool WaitForUninstallerRemoval(const std::string &program, DWORD timeout);
 
-// Every file and folder left below `folder`, one a line, indented.
+// Every file and folder below `folder`, as full paths; folders end in "\".
+void ListTree(const std::string &folder, std::set<std::string> &found);
+
+// Every file and folder left below `folder`, one a line, indented, in
+// name order.
 void PrintTree(const std::string &folder, const char *indent);
 
 // Common Programs\Quillmarsh Games, from the Shell Folders key.
