@@ -3,13 +3,13 @@
 // mix into, and the check that decides whether the build succeeds.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "tests/support/scratch_folder.h"
+#include "tests/support/shell_command.h"
 
 namespace {
 
@@ -17,13 +17,6 @@ struct Outcome {
   int status;
   std::string out;
 };
-
-std::string Quote(const std::string &text) {
-  std::string quoted = "'";
-  for (char c : text)
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 class QmgdistBuild : public testing::Test {
 protected:
@@ -51,18 +44,8 @@ protected:
   void Source(const std::string &script) { Put(source() + "/SETUP.CTL", script); }
 
   Outcome Run(const std::vector<std::string> &arguments) {
-    std::string command = QMGDIST_PATH;
-    for (const std::string &a : arguments)
-      command += " " + Quote(a);
-    command += " 2>&1";
     Outcome outcome;
-    FILE *pipe = popen(command.c_str(), "r");
-    char piece[4096];
-    size_t got;
-    while ((got = fread(piece, 1, sizeof piece, pipe)) > 0)
-      outcome.out.append(piece, got);
-    int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.status = RunShellCommand(ShellCommand(QMGDIST_PATH, arguments) + " 2>&1", outcome.out);
     return outcome;
   }
   Outcome Build(const std::string &out, const std::vector<std::string> &options = {}) {

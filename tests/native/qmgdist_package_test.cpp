@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -19,6 +18,7 @@
 
 #include "tests/support/fixed_time.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/shell_command.h"
 #include "tests/support/zip_builder.h"
 
 namespace {
@@ -29,13 +29,6 @@ struct Outcome {
   int status;
   std::string out, err;
 };
-
-std::string Quote(const std::string &text) {
-  std::string quoted = "'";
-  for (char c : text)
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 bool EndsWith(const std::string &text, const std::string &end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -56,19 +49,10 @@ protected:
   // Runs qmgdist with `arguments`; `shellPrefix` goes before it on the
   // shell's command line (variables, ulimit).
   Outcome Run(const std::vector<std::string> &arguments, const std::string &shellPrefix = "") {
-    std::string command = shellPrefix + QMGDIST_PATH;
-    for (const std::string &a : arguments)
-      command += " " + Quote(a);
     std::string errPath = scratch_ / "stderr.txt";
-    command += " 2>" + Quote(errPath);
     Outcome outcome;
-    FILE *pipe = popen(command.c_str(), "r");
-    char piece[4096];
-    size_t got;
-    while ((got = fread(piece, 1, sizeof piece, pipe)) > 0)
-      outcome.out.append(piece, got);
-    int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.status =
+        RunShellCommand(shellPrefix + ShellCommand(QMGDIST_PATH, arguments) + " 2>" + ShellQuote(errPath), outcome.out);
     outcome.err = ScratchFolder::Read(errPath);
     remove(errPath.c_str());
     return outcome;
@@ -333,7 +317,7 @@ TEST_F(QmgdistPackage, ExtractLeavesNothingInTheTemporaryFolder) {
   ASSERT_EQ(Run({"pack", "--key", "01", tree, package}).status, 0);
   std::string temporary = scratch_ / "tmp";
   mkdir(temporary.c_str(), 0777);
-  Outcome extracted = Run({"extract", "--key", "01", package, scratch_ / "out"}, "TMPDIR=" + Quote(temporary) + " ");
+  Outcome extracted = Run({"extract", "--key", "01", package, scratch_ / "out"}, "TMPDIR=" + ShellQuote(temporary) + " ");
   EXPECT_EQ(extracted.status, 0) << extracted.err;
   EXPECT_EQ(ScratchFolder::Tree(temporary), Paths{});
 }
