@@ -151,24 +151,3 @@ void SetFolderAttributes(const char *, uint8_t) {}
 unsigned VolumeMaxComponentLength(const char *) { return 255; }
 
 void ConvertOemToAnsi(char *) {}
-
-bool SeekFile(FILE *file, uint64_t offset) {
-#ifdef _WIN32
-  return _fseeki64(file, static_cast<int64_t>(offset), SEEK_SET) == 0;
-#else
-  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
-}
-
-int64_t FileSizeOf(FILE *file) {
-  long at = ftell(file);
-  if (at < 0 || fseek(file, 0, SEEK_END) != 0)
-    return -1;
-#ifdef _WIN32
-  int64_t size = _ftelli64(file);
-#else
-  int64_t size = ftello(file);
-#endif
-  fseek(file, at, SEEK_SET);
-  return size;
-}

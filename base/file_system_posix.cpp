@@ -113,10 +113,3 @@ void SetFolderAttributes(const char *, uint8_t) {}
 unsigned VolumeMaxComponentLength(const char *) { return 255; }
 
 void ConvertOemToAnsi(char *) {}
-
-bool SeekFile(FILE *file, uint64_t offset) { return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0; }
-
-int64_t FileSizeOf(FILE *file) {
-  struct stat info;
-  return fstat(fileno(file), &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
-}

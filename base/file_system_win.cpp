@@ -150,7 +150,3 @@ unsigned VolumeMaxComponentLength(const char *path) {
 }
 
 void ConvertOemToAnsi(char *name) { OemToCharA(name, name); }
-
-bool SeekFile(FILE *file, uint64_t offset) { return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0; }
-
-int64_t FileSizeOf(FILE *file) { return _filelengthi64(_fileno(file)); }
