@@ -6,16 +6,23 @@
 //
 // A file passes when
 //   - it starts with "BM";
-//   - the pixel offset leaves room for a 40-byte BITMAPINFOHEADER and lies
-//     inside the file, and the declared file size is not below the pixel
-//     offset and not beyond the end of the file (bytes after the declared
-//     size are never read);
-//   - the info block's header is at least 40 bytes long and, together with
-//     its colour masks and colour table, fits in the info block;
+//   - the pixel offset leaves room for the smallest info header (the
+//     12-byte OS/2 core header) and lies inside the file, and the declared
+//     file size is not below the pixel offset and not beyond the end of the
+//     file (bytes after the declared size are never read);
+//   - the info block's header is one the system takes (a 12-byte
+//     BITMAPCOREHEADER, or a BITMAPINFOHEADER of 40 bytes or one of its
+//     longer versions) and, together with its colour masks and colour
+//     table, fits in the info block;
 //   - the format is one the loader can size: width 1 to 32767, height
 //     -32767 to 32767 but not 0, 1, 4, 8, 16, 24 or 32 bits per pixel,
 //     uncompressed (or with colour masks at 16 and 32 bits);
 //   - the declared pixel data is no longer than the pixel store.
+// The colour table is counted as the system counts it when it makes the
+// section: a core header is followed by 2^bits three-byte entries up to 8
+// bits; an info header by biClrUsed entries, at most 256, or 2^bits up to
+// 8 bits when biClrUsed is 0. A table the header declares longer is
+// accepted, and only its first 256 entries are ever read.
 // Nothing here reads outside the bytes it is given.
 #pragma once
 
@@ -24,9 +31,12 @@
 
 enum : size_t {
   BmpFileHeaderSize = 14,
-  BmpInfoHeaderSize = 40, // BITMAPINFOHEADER
-  BmpMaskBytes = 12,      // three 32-bit colour masks after a 40-byte header
-  BmpColorEntrySize = 4,  // RGBQUAD
+  BmpCoreHeaderSize = 12,     // BITMAPCOREHEADER, the OS/2 1.x header
+  BmpInfoHeaderSize = 40,     // BITMAPINFOHEADER
+  BmpMaskBytes = 12,          // three 32-bit colour masks after a 40-byte header
+  BmpColorEntrySize = 4,      // RGBQUAD
+  BmpCoreColorEntrySize = 3,  // RGBTRIPLE, after a core header
+  BmpMaxColorEntries = 256,   // the most colour entries the system reads
 };
 
 enum : uint32_t {
@@ -41,9 +51,9 @@ enum : int32_t { BmpMaxDimension = 32767 };
 enum class BmpCheck {
   Ok,
   NotABitmap,          // no "BM" signature, or fewer than 14 bytes
-  OffsetOutsideFile,   // pixel offset before the end of a 40-byte header, or past the file
+  OffsetOutsideFile,   // pixel offset before the end of a 12-byte header, or past the file
   SizeOutsideFile,     // declared file size below the pixel offset or past the file
-  ShortInfoBlock,      // header size below 40, or header longer than the info block
+  ShortInfoBlock,      // header size neither 12 nor 40 or more, or longer than the info block
   BadDimensions,       // width or height out of range
   UnsupportedFormat,   // bit count or compression the loader cannot size
   ShortColorTable,     // colour masks or colour table run past the info block
@@ -87,13 +97,15 @@ BmpCheck CheckBmpFile(const uint8_t *bytes, size_t size, BmpFileLayout &layout, 
 // multiple of 4; 0 when that exceeds 32 bits.
 uint32_t DibRowBytes(int32_t width, uint16_t bitCount);
 
-// Colour entries of a packed BITMAPINFO: `clrUsed` when it is not zero,
-// otherwise 2 to the power of the bit count up to 8 bits, otherwise none.
+// Colour entries of a packed BITMAPINFO as the system reads them:
+// `clrUsed` up to 256 when it is not zero, otherwise 2 to the power of the
+// bit count up to 8 bits, otherwise none.
 uint32_t DibColorCount(uint16_t bitCount, uint32_t clrUsed);
 
 // Bytes of a packed BITMAPINFO with a header of `headerSize` bytes: the
 // header, the three colour masks when `compression` is BI_BITFIELDS and
-// the header is a plain 40-byte one, and `colorCount` colour entries.
+// the header is a plain 40-byte one, and `colorCount` colour entries of
+// three bytes after a core header and four after any other.
 size_t PackedDibInfoSize(uint32_t headerSize, uint32_t compression, uint32_t colorCount);
 
 // One sentence for each check result, for test and tool output.

@@ -48,6 +48,10 @@ TEST(DibHeader, SoundPicturesPassWithTheirStoreWorkedOut) {
       {"32 bits", {2, 2, 32}, 8, 16, 0},
       {"16 bits with masks", BmpSpec(3, 2, 16).WithMasks({0xF800, 0x07E0, 0x001F}), 8, 16, 0},
       {"32 bits with masks", BmpSpec(2, -2, 32).WithMasks({0xFF0000, 0xFF00, 0xFF}), 8, 16, 0},
+      {"8 bits, 300 colours declared, 256 read", BmpSpec(3, 2, 8).WithClrUsed(300), 4, 8, 256},
+      {"OS/2 core header, 8 bits", BmpSpec(4, 2, 8).AsCore(), 4, 8, 256},
+      {"OS/2 core header, 1 bit", BmpSpec(9, 3, 1).AsCore(), 4, 12, 2},
+      {"OS/2 core header, 24 bits", BmpSpec(3, 3, 24).AsCore(), 12, 36, 0},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -84,7 +88,9 @@ TEST(DibHeader, FileHeaderFaultsAreCaught) {
        [](Bytes &b) { PutLe32(b, BmpPixelOffsetAt, uint32_t(b.size() + 1)); }, BmpCheck::OffsetOutsideFile},
       {"pixel offset inside the file header", [](Bytes &b) { PutLe32(b, BmpPixelOffsetAt, 10); },
        BmpCheck::OffsetOutsideFile},
-      {"info block shorter than a BITMAPINFOHEADER", [](Bytes &b) { PutLe32(b, BmpPixelOffsetAt, 14 + 39); },
+      {"info block shorter than its BITMAPINFOHEADER", [](Bytes &b) { PutLe32(b, BmpPixelOffsetAt, 14 + 39); },
+       BmpCheck::ShortInfoBlock},
+      {"info block shorter than any header", [](Bytes &b) { PutLe32(b, BmpPixelOffsetAt, 14 + 11); },
        BmpCheck::OffsetOutsideFile},
       {"more pixel bytes declared than the store holds",
        [](Bytes &b) {
@@ -108,7 +114,16 @@ TEST(DibHeader, InfoBlockFaultsAreCaught) {
     Tamper tamper;
     BmpCheck expected;
   } cases[] = {
-      {"OS/2 core header", {4, 2, 8}, [](Bytes &b) { PutLe32(b, BmpHeaderSizeAt, 12); }, BmpCheck::ShortInfoBlock},
+      {"header of 16 bytes, neither core nor info", {4, 2, 8}, [](Bytes &b) { PutLe32(b, BmpHeaderSizeAt, 16); },
+       BmpCheck::ShortInfoBlock},
+      {"core header's colour table cut short", BmpSpec(4, 2, 8).AsCore().WithColorEntries(255), Untouched,
+       BmpCheck::ShortColorTable},
+      {"core header of height 0", BmpSpec(4, 2, 8).AsCore(), [](Bytes &b) { PutLe16(b, 20, 0); },
+       BmpCheck::BadDimensions},
+      {"core header taller than the loader takes", BmpSpec(4, 2, 8).AsCore(),
+       [](Bytes &b) { PutLe16(b, 20, 0xFFFF); }, BmpCheck::BadDimensions},
+      {"core header at 7 bits", BmpSpec(4, 2, 24).AsCore(), [](Bytes &b) { PutLe16(b, 24, 7); },
+       BmpCheck::UnsupportedFormat},
       {"header longer than the block", {4, 2, 24}, [](Bytes &b) { PutLe32(b, BmpHeaderSizeAt, 124); },
        BmpCheck::ShortInfoBlock},
       {"colour table cut short", BmpSpec(4, 2, 8).WithColorEntries(16), Untouched, BmpCheck::ShortColorTable},
@@ -116,8 +131,10 @@ TEST(DibHeader, InfoBlockFaultsAreCaught) {
        [](Bytes &b) { PutLe32(b, BmpClrUsedAt, 17); },
        BmpCheck::ShortColorTable},
       {"masks missing", BmpSpec(4, 2, 32).WithMasks({}), Untouched, BmpCheck::ShortColorTable},
-      {"more colours than 8 bits can use", {4, 2, 8}, [](Bytes &b) { PutLe32(b, BmpClrUsedAt, 257); },
-       BmpCheck::UnsupportedFormat},
+      {"257 colours declared, 256 there: the system reads 256", {4, 2, 8},
+       [](Bytes &b) { PutLe32(b, BmpClrUsedAt, 257); }, BmpCheck::Ok},
+      {"200 colours declared on 4 bits, 16 there", {4, 2, 4}, [](Bytes &b) { PutLe32(b, BmpClrUsedAt, 200); },
+       BmpCheck::ShortColorTable},
       {"huge colour count at 24 bits", {4, 2, 24}, [](Bytes &b) { PutLe32(b, BmpClrUsedAt, 0xFFFFFFFF); },
        BmpCheck::ShortColorTable},
       {"zero width", {4, 2, 8}, [](Bytes &b) { PutLe32(b, BmpWidthAt, 0); }, BmpCheck::BadDimensions},
@@ -169,7 +186,7 @@ TEST(DibHeader, PackedInfoSizesFollowTheColourCount) {
     size_t packed;
   } cases[] = {
       {1, 0, 0, 2, 48},         {4, 0, 0, 16, 104},       {8, 0, 0, 256, 1064},
-      {8, 200, 0, 200, 840},    {24, 0, 0, 0, 40},        {24, 3, 0, 3, 52},
+      {8, 200, 0, 200, 840},    {8, 300, 0, 256, 1064},   {24, 0, 0, 0, 40},        {24, 3, 0, 3, 52},
       {32, 0, 3, 0, 52},        {16, 0, 3, 0, 52},
   };
   for (const Case &c : cases) {
@@ -177,6 +194,7 @@ TEST(DibHeader, PackedInfoSizesFollowTheColourCount) {
     EXPECT_EQ(PackedDibInfoSize(40, c.compression, c.colors), c.packed) << c.bits << "/" << c.clrUsed;
   }
   EXPECT_EQ(PackedDibInfoSize(124, 3, 0), 124u) << "a V5 header holds its own masks";
+  EXPECT_EQ(PackedDibInfoSize(12, 0, 256), 12u + 3 * 256) << "a core header's entries are three bytes";
   EXPECT_EQ(DibRowBytes(1, 1), 4u);
   EXPECT_EQ(DibRowBytes(33, 1), 8u);
   EXPECT_EQ(DibRowBytes(0, 24), 0u);

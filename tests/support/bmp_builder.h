@@ -24,6 +24,12 @@ struct BmpSpec {
     colorEntries = count;
     return *this;
   }
+  // The 12-byte OS/2 BITMAPCOREHEADER, with three-byte colour entries;
+  // such a picture is always bottom-up.
+  BmpSpec &AsCore() {
+    core = true;
+    return *this;
+  }
 
   int32_t width;
   int32_t height; // negative for a top-down picture
@@ -34,6 +40,7 @@ struct BmpSpec {
   // header implies (clrUsed, or 2^bitCount up to 8 bits).
   int32_t colorEntries = -1;
   std::vector<uint32_t> masks;
+  bool core = false;
 };
 
 // Where the fields a test changes sit in a built file.
@@ -62,26 +69,34 @@ inline std::vector<uint8_t> BuildBmp(const BmpSpec &spec, const std::vector<uint
                                           : 0;
   uint32_t rows = static_cast<uint32_t>(std::abs(spec.height));
   uint32_t stride = (static_cast<uint32_t>(spec.width) * spec.bitCount + 31) / 32 * 4;
-  uint32_t offset = 14 + 40 + 4 * static_cast<uint32_t>(spec.masks.size()) + 4 * entries;
+  uint32_t headerSize = spec.core ? 12 : 40, entrySize = spec.core ? 3 : 4;
+  uint32_t offset = 14 + headerSize + 4 * static_cast<uint32_t>(spec.masks.size()) + entrySize * entries;
   std::vector<uint8_t> bytes(offset + stride * rows);
   bytes[0] = 'B';
   bytes[1] = 'M';
   PutLe32(bytes, BmpFileSizeAt, static_cast<uint32_t>(bytes.size()));
   PutLe32(bytes, BmpPixelOffsetAt, offset);
-  PutLe32(bytes, BmpHeaderSizeAt, 40);
-  PutLe32(bytes, BmpWidthAt, static_cast<uint32_t>(spec.width));
-  PutLe32(bytes, BmpHeightAt, static_cast<uint32_t>(spec.height));
-  PutLe16(bytes, 26, 1); // planes
-  PutLe16(bytes, BmpBitCountAt, spec.bitCount);
-  PutLe32(bytes, BmpCompressionAt, spec.compression);
-  PutLe32(bytes, 34, stride * rows);
-  PutLe32(bytes, BmpClrUsedAt, spec.clrUsed);
-  size_t at = 54;
+  PutLe32(bytes, BmpHeaderSizeAt, headerSize);
+  if (spec.core) {
+    PutLe16(bytes, 18, static_cast<uint16_t>(spec.width));
+    PutLe16(bytes, 20, static_cast<uint16_t>(spec.height));
+    PutLe16(bytes, 22, 1); // planes
+    PutLe16(bytes, 24, spec.bitCount);
+  } else {
+    PutLe32(bytes, BmpWidthAt, static_cast<uint32_t>(spec.width));
+    PutLe32(bytes, BmpHeightAt, static_cast<uint32_t>(spec.height));
+    PutLe16(bytes, 26, 1); // planes
+    PutLe16(bytes, BmpBitCountAt, spec.bitCount);
+    PutLe32(bytes, BmpCompressionAt, spec.compression);
+    PutLe32(bytes, 34, stride * rows);
+    PutLe32(bytes, BmpClrUsedAt, spec.clrUsed);
+  }
+  size_t at = 14 + headerSize;
   for (uint32_t mask : spec.masks) {
     PutLe32(bytes, at, mask);
     at += 4;
   }
-  for (uint32_t i = 0; i < entries; i++, at += 4) {
+  for (uint32_t i = 0; i < entries; i++, at += entrySize) {
     uint32_t rgb = i < palette.size() ? palette[i] : 0;
     bytes[at] = static_cast<uint8_t>(rgb);           // blue
     bytes[at + 1] = static_cast<uint8_t>(rgb >> 8);  // green

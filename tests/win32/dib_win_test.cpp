@@ -54,9 +54,14 @@ uint32_t PixelOf(HDC dc, int x, int y) {
 }
 
 TEST_F(DibFile, EveryDepthInBothRowOrdersComesOutPixelForPixel) {
-  BmpSpec specs[] = {{9, 3, 1}, {5, 4, 4}, {7, 3, 8}, {7, -3, 8}, {5, 3, 24}, {5, -3, 24}, {4, 3, 32}};
+  BmpSpec specs[] = {{9, 3, 1},         {5, 4, 4},  {7, 3, 8},  {7, -3, 8},
+                     {5, 3, 24},        {5, -3, 24}, {4, 3, 32}, BmpSpec(7, 3, 8).AsCore(),
+                     BmpSpec(5, 4, 4).AsCore(), BmpSpec(5, 3, 24).AsCore(),
+                     // More colours declared than the system reads: the first 256 count.
+                     BmpSpec(7, 3, 8).WithClrUsed(300)};
   for (const BmpSpec &spec : specs) {
-    SCOPED_TRACE(std::to_string(spec.bitCount) + " bits, height " + std::to_string(spec.height));
+    SCOPED_TRACE(std::to_string(spec.bitCount) + " bits, height " + std::to_string(spec.height) +
+                 (spec.core ? ", OS/2 core header" : "") + ", " + std::to_string(spec.clrUsed) + " colours used");
     CDib *dib = LoadDibFile(Write("pattern.bmp", Pattern(spec)).c_str());
     ASSERT_NE(dib, nullptr);
     EXPECT_EQ(dib->info.dsBm.bmWidth, spec.width);
