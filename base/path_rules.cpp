@@ -158,6 +158,13 @@ int CompareIgnoringAsciiCase(const char *a, const char *b) {
   }
 }
 
+bool NamesNoFolderBelow(const char *relative) {
+  for (const char *c = relative; *c; c++)
+    if (*c != '\\' && *c != '/' && *c != ' ')
+      return false;
+  return true;
+}
+
 bool ClimbsOutOfItsFolder(const char *relative) {
   bool onlyDotsAndBlanks = true, anyDot = false;
   for (const char *c = relative;; c++) {

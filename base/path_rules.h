@@ -34,6 +34,11 @@ bool NormaliseFullPath(const char *path, std::string &normal);
 // lead out of the folder it is joined to.
 bool ClimbsOutOfItsFolder(const char *relative);
 
+// True when `relative` names no folder below the one it is joined to: it is
+// empty or holds nothing but separators and blanks, so that joined to a
+// folder it names that folder itself.
+bool NamesNoFolderBelow(const char *relative);
+
 // True when the two texts are equal once ASCII letters are upper-cased
 // (other bytes compare as they are).
 bool EqualIgnoringAsciiCase(const std::string &a, const std::string &b);

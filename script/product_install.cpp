@@ -111,9 +111,11 @@ bool InstallSection(const InstallHost &host) {
       !ReadHeadLine('F', "Expected FOLDER specification in CTL file:\n%s", TokenBuffer, sizeof TokenBuffer) ||
       !FormatPath(ProductFolder, sizeof ProductFolder, "%s\\%s", InstallFolder, TokenBuffer))
     return false;
-  // The product folder stays in the install folder: everything the section
-  // makes goes there, and its log and Uninstall entry name it.
-  if (ClimbsOutOfItsFolder(TokenBuffer)) {
+  // The product folder lies below the install folder: everything the
+  // section makes goes there, and its log and Uninstall entry name it. An
+  // operand that names the install folder itself ("F=") would let the
+  // section's paths, joined to it, lead beside it.
+  if (ClimbsOutOfItsFolder(TokenBuffer) || NamesNoFolderBelow(TokenBuffer)) {
     ShowFormattedMessage("Path outside the install folder:\n%s", ProductFolder);
     return false;
   }

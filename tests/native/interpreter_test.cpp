@@ -169,14 +169,26 @@ TEST_F(ScriptHandling, OperandsThatClimbOutOfTheProductFolderAreRefused) {
 }
 
 // The section head's folder too: nothing is registered and no log is made
-// when it would lie outside the install folder.
+// when it would lie outside the install folder, or be the install folder
+// itself, beside which a section's paths could then lead.
 TEST_F(ScriptHandling, AProductFolderOutsideTheInstallFolderIsRefused) {
-  const std::string script = "Test Game\nV=1.0\nF=..\\ELSEWHERE\nC=README.TXT=a.txt\n";
-  AttachScript(reinterpret_cast<const unsigned char *>(script.data()), static_cast<uint32_t>(script.size()));
-  operationsBefore_ = DryOperations().size();
-  EXPECT_FALSE(InstallProduct(DryInstallHost()));
-  EXPECT_EQ(Messages(), Lines{"Path outside the install folder:\nC:\\qmgi\\QMG\\..\\ELSEWHERE"});
-  EXPECT_EQ(Changes(), Lines{});
+  struct Case {
+    const char *folder, *message;
+  } cases[] = {
+      {"..\\ELSEWHERE", "Path outside the install folder:\nC:\\qmgi\\QMG\\..\\ELSEWHERE"},
+      {"", "Path outside the install folder:\nC:\\qmgi\\QMG\\"},
+      {"\\", "Path outside the install folder:\nC:\\qmgi\\QMG\\\\"},
+      {" ", "Path outside the install folder:\nC:\\qmgi\\QMG\\ "},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.folder);
+    const std::string script = std::string("Test Game\nV=1.0\nF=") + c.folder + "\nD=^OLDSAV\nC=README.TXT=a.txt\n";
+    AttachScript(reinterpret_cast<const unsigned char *>(script.data()), static_cast<uint32_t>(script.size()));
+    operationsBefore_ = DryOperations().size();
+    EXPECT_FALSE(InstallProduct(DryInstallHost()));
+    EXPECT_EQ(Messages(), Lines{c.message});
+    EXPECT_EQ(Changes(), Lines{});
+  }
 }
 
 } // namespace

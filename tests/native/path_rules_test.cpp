@@ -88,6 +88,18 @@ TEST(PathRules, ARelativePathClimbsOutThroughDotsAndBlanksAlone) {
     EXPECT_EQ(ClimbsOutOfItsFolder(c.relative), c.climbs) << c.relative;
 }
 
+TEST(PathRules, APathOfSeparatorsAndBlanksNamesNoFolderBelow) {
+  struct Case {
+    const char *relative;
+    bool namesNone;
+  } cases[] = {
+      {"", true},       {"\\", true},  {"/", true},        {" ", true},     {" \\ / ", true},
+      {"GAME", false},  {"\\GAME", false}, {" x ", false}, {"..", false},   {"a\\", false},
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(NamesNoFolderBelow(c.relative), c.namesNone) << "[" << c.relative << "]";
+}
+
 TEST(PathRules, FullPathsAreWrittenInOnePlainFormOrRefused) {
   struct Case {
     const char *path, *normal; // nullptr: refused
