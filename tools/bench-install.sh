@@ -25,7 +25,10 @@ runs=${QMG_BENCH_RUNS:-3}
 
 echo "== building"
 tools/install-deps.sh
-arch=${QMG_BENCH_ARCH:-$(qmg_runnable_arches | head -n 1)}
+# Not "qmg_runnable_arches | head -n 1": under pipefail, head's early exit
+# can end the listing with SIGPIPE and the script with it, silently.
+arches=$(qmg_runnable_arches)
+arch=${QMG_BENCH_ARCH:-$(head -n 1 <<<"$arches")}
 [ -n "$arch" ] || { echo "bench-install: no Windows architecture runs here (reasons above)" >&2; exit 1; }
 reason=$(qmg_arch_probe "$arch") || { echo "bench-install: $arch: $reason" >&2; exit 1; }
 preset=$(qmg_preset "$arch")

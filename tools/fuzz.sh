@@ -4,8 +4,9 @@
 #
 #   tools/fuzz.sh TARGET SECONDS
 #
-# TARGET is fuzz_script, fuzz_unpack, fuzz_picture, fuzz_uninstall_log or
-# fuzz_install.
+# TARGET is one of the targets in tests/fuzz/ (fuzz_script, fuzz_unpack,
+# fuzz_picture, fuzz_uninstall_log, fuzz_install, fuzz_check); fuzz_NAME
+# starts from the seeds in tests/fuzz/seeds/NAME, as its ctest replay does.
 # The corpus grows in build/native/tests/fuzz/corpus/TARGET (QMG_FUZZ_CORPUS
 # names another folder); inputs that crash, leak or time out are saved in
 # build/native/tests/fuzz/findings/TARGET (QMG_FUZZ_FINDINGS), with the
@@ -22,14 +23,12 @@ if [ $# -ne 2 ] || ! [[ $2 =~ ^[0-9]+$ ]]; then
 fi
 target=$1
 seconds=$2
-case $target in
-  fuzz_script) seeds=script ;;
-  fuzz_unpack) seeds=unpack ;;
-  fuzz_picture) seeds=picture ;;
-  fuzz_uninstall_log) seeds=uninstall_log ;;
-  fuzz_install) seeds=install ;;
-  *) echo "fuzz.sh: unknown target $target" >&2; exit 2 ;;
-esac
+seeds=${target#fuzz_}
+if [[ $target != fuzz_* ]] || [ ! -f "tests/fuzz/$target.cpp" ] || [ ! -d "tests/fuzz/seeds/$seeds" ]; then
+  known=$(cd tests/fuzz && ls fuzz_*.cpp | sed 's/\.cpp$//' | paste -sd' ' -)
+  echo "fuzz.sh: unknown target $target (known: $known)" >&2
+  exit 2
+fi
 
 [ -f build/native/build.ninja ] || cmake --preset native >/dev/null
 cmake --build --preset native --target "$target" >/dev/null
