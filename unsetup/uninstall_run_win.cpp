@@ -12,7 +12,7 @@
 #include "base/user_interface.h"
 #include "script/removal_walk.h"
 #include "script/removal_win.h"
-#include "unsetup/log_head.h"
+#include "base/uninstall_log.h"
 #include "unsetup/self_removal_win.h"
 #include "unsetup/uninstall_prompts.h"
 
