@@ -9,6 +9,7 @@
 
 namespace {
 
+const char FinishedValue[] = "InstallFinished";
 std::string ProgramsFolder;
 std::map<std::string, std::map<std::string, std::string>> Entries;
 std::string OpenEntryName;
@@ -97,6 +98,18 @@ RemovalOperations Removal(void *) {
 void WriteDetails(void *, const char *, const char *) {}
 void CompleteDetails(void *, const char *, const char *) {}
 
+void MarkFinished(void *, const char *name) {
+  if (!Entries.count(name))
+    return;
+  Entries[name][FinishedValue] = "1";
+  RecordDryOperation(std::string("registry set ") + name + " " + FinishedValue + "=1");
+}
+
+bool EntryFinished(void *, const char *name) {
+  auto entry = Entries.find(name);
+  return entry != Entries.end() && entry->second.count(FinishedValue) > 0;
+}
+
 const InstallHost Host = {{nullptr, GetProgramsFolder, SaveShellLink},
                           nullptr,
                           OpenUninstall,
@@ -108,7 +121,9 @@ const InstallHost Host = {{nullptr, GetProgramsFolder, SaveShellLink},
                           DeleteEntry,
                           Removal,
                           WriteDetails,
-                          CompleteDetails};
+                          CompleteDetails,
+                          MarkFinished,
+                          EntryFinished};
 
 } // namespace
 
@@ -124,6 +139,8 @@ void StartDryRun(const std::string &programsFolder, const std::vector<DryEntry> 
       values["Folder"] = entry.folder;
     if (!entry.version.empty())
       values["Version"] = entry.version;
+    if (entry.finished)
+      values[FinishedValue] = "1";
   }
   OpenEntryName.clear();
   LogRecords.clear();

@@ -17,9 +17,11 @@
 #include "script/install_host.h"
 
 // An entry under the Uninstall key before the run; an empty folder or
-// version leaves that value out.
+// version leaves that value out. `finished` marks the record of an install
+// that ran to its end.
 struct DryEntry {
   std::string name, folder, version;
+  bool finished = true;
 };
 
 // Starts a dry run afresh: the machine holds only drive roots and the
