@@ -9,6 +9,7 @@
 
 namespace {
 FILE *UninstallLog;
+std::string LogPath;
 void (*Observer)(char kind, const char *text, void *context);
 void *ObserverContext;
 }
@@ -16,6 +17,8 @@ void *ObserverContext;
 bool OpenUninstallLog(const char *path) {
   CloseUninstallLog();
   UninstallLog = CreateOutputFile(path);
+  if (UninstallLog)
+    LogPath = path;
   return UninstallLog != nullptr;
 }
 
@@ -23,9 +26,12 @@ void CloseUninstallLog() {
   if (UninstallLog)
     fclose(UninstallLog);
   UninstallLog = nullptr;
+  LogPath.clear();
 }
 
 bool UninstallLogOpen() { return UninstallLog != nullptr; }
+
+const char *UninstallLogPath() { return LogPath.c_str(); }
 
 void WriteLogRecord(char kind, const char *text) {
   if (!UninstallLog)

@@ -15,6 +15,8 @@
 bool OpenUninstallLog(const char *path);
 void CloseUninstallLog();
 bool UninstallLogOpen();
+// The path the open log was created at ("" when none is open).
+const char *UninstallLogPath();
 
 // Appends one record while the log is open; does nothing otherwise. The
 // record is written whole, however long its text, and reaches the file at

@@ -15,8 +15,15 @@ std::map<std::string, std::map<std::string, std::string>> Entries;
 std::string OpenEntryName;
 bool OpenEntryWritable = false;
 std::vector<std::string> LogRecords;
+std::vector<size_t> LogRecordMoments;
 
-void KeepRecord(char kind, const char *text, void *) { LogRecords.push_back(std::string(1, kind) + text); }
+// Keeps the record, and its bytes in the log's file, so that a later run
+// on the same machine reads the log back.
+void KeepRecord(char kind, const char *text, void *) {
+  LogRecords.push_back(std::string(1, kind) + text);
+  LogRecordMoments.push_back(DryOperations().size());
+  AppendDryFileBytes(UninstallLogPath(), LogRecords.back() + std::string(1, '\0'));
+}
 
 bool GetProgramsFolder(void *, char *folder, size_t capacity) {
   snprintf(folder, capacity, "%s", ProgramsFolder.size() < capacity ? ProgramsFolder.c_str() : "");
@@ -144,9 +151,19 @@ void StartDryRun(const std::string &programsFolder, const std::vector<DryEntry> 
   }
   OpenEntryName.clear();
   LogRecords.clear();
+  LogRecordMoments.clear();
   ObserveLogRecords(KeepRecord, nullptr);
 }
 
 const InstallHost &DryInstallHost() { return Host; }
 
 const std::vector<std::string> &DryLogRecords() { return LogRecords; }
+
+const std::vector<size_t> &DryLogRecordMoments() { return LogRecordMoments; }
+
+std::vector<std::string> DryEntryNames() {
+  std::vector<std::string> names;
+  for (const auto &entry : Entries)
+    names.push_back(entry.first);
+  return names;
+}

@@ -35,3 +35,9 @@ const InstallHost &DryInstallHost();
 // The uninstall-log records written since the run started, each its kind
 // letter and its text, in order.
 const std::vector<std::string> &DryLogRecords();
+// For each of those records, how many operations (DryOperations) had been
+// recorded when it was written: what was made before it and what after.
+const std::vector<size_t> &DryLogRecordMoments();
+
+// The names of the entries under the Uninstall key now.
+std::vector<std::string> DryEntryNames();
