@@ -40,6 +40,9 @@ std::string Section(const char *version) {
          "M=GAME.EXE=Test Game\n";
 }
 
+// A second product, whose shortcut shares the group folder.
+const char OtherSection[] = "Other Game\nV=1.0\nF=OTHER\nC=UNSETUP.EXE=unsetup.exe\nZ=GAME.QPK\nM=GAME.EXE=Other Game\n";
+
 bool StartsWith(const std::string &text, const std::string &start) { return text.compare(0, start.size(), start) == 0; }
 
 // The uninstaller's own program stays through the walk, as unsetup.exe
@@ -95,11 +98,17 @@ protected:
     TruncatePendingFolders(0);
   }
 
-  bool Install(const char *version, const std::vector<bool> &answers = {}) {
-    script_ = Section(version);
+  bool Install(const char *version, const std::vector<bool> &answers = {}) { return Run(Section(version), answers); }
+  bool Run(const std::string &section, const std::vector<bool> &answers = {}) {
+    script_ = section;
     AttachScript(reinterpret_cast<const unsigned char *>(script_.data()), static_cast<uint32_t>(script_.size()));
     AnswerDryQuestionsWith(answers);
     return InstallProduct(DryInstallHost());
+  }
+  // The install run of both products, in the order of the list.
+  bool InstallBoth() {
+    bool other = Run(OtherSection);
+    return Install("1.0") && other;
   }
 
   // unsetup.exe in `folder`, run to its end: the walk of its log, then the
@@ -301,6 +310,12 @@ TEST_F(CutOff, AnInstallThatDidNotFinishIsReplacedKeepingThePlayersData) {
 TEST_F(CutOff, AnInstallCutAfterAnyOperationIsFinishedByTheNextRunAndRemovedWhole) {
   Replay(
       "install", [] { Fresh(); }, [&] { Install("1.0"); }, [&] { return Install("1.0"); },
+      [] { UninstallFromEntries(); });
+}
+
+TEST_F(CutOff, AnInstallOfTwoProductsCutAfterAnyOperationIsFinishedByTheNextRunAndRemovedWhole) {
+  Replay(
+      "install of two products", [] { Fresh(); }, [&] { InstallBoth(); }, [&] { return InstallBoth(); },
       [] { UninstallFromEntries(); });
 }
 
