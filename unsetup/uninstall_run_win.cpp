@@ -156,8 +156,9 @@ int RunUninstall() {
     ShowMessage(BadLog);
     return 2;
   }
-  // The installer records the group folder only when a folder command
-  // follows the shortcuts; it must not outlive the last game in it.
+  // The installer records the group folder in the log of the product that
+  // made it; a product whose shortcuts went into a group that was already
+  // there may not list it. It must not outlive the last game in it.
   RemoveEmptyGroupFolder(scope.startMenuGroup);
 
   unsigned failures = result.failures;
