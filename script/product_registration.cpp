@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "base/path_rules.h"
-#include "base/uninstall_log.h"
 #include "base/setup_state.h"
+#include "base/uninstall_log.h"
 #include "base/user_interface.h"
 #include "script/entry_name.h"
 #include "script/product_install.h"
@@ -155,8 +155,7 @@ bool PrepareProductEntry(const InstallHost &host, std::string &entryName) {
 
   // The first free name. When all are taken, writing the last one would
   // fail: that is reported now, before anything is made.
-  int n = 1;
-  for (; n <= EntryNameCount; n++) {
+  for (int n = 1; n <= EntryNameCount; n++) {
     entryName = EntryNameOf(n);
     if (!host.entryExists(host.context, entryName.c_str()))
       return true;

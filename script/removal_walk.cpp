@@ -124,12 +124,12 @@ bool UndoRecord(char kind, const char *text, void *context) {
   switch (kind) {
   case 'F': {
     std::string path;
-    if (MayRemoveFolder(walk, text, path) && !walk.logRecord.empty())
-      walk.laterFolders.push_back(path);
-    else if (MayRemoveFolder(walk, text, path))
-      op.removeEmptyFolder(op.context, path.c_str()); // a folder that still holds something stays
-    else
+    if (!MayRemoveFolder(walk, text, path))
       walk.result.failures++;
+    else if (!walk.logRecord.empty())
+      walk.laterFolders.push_back(path); // it may hold the log: removed after it
+    else
+      op.removeEmptyFolder(op.context, path.c_str()); // a folder that still holds something stays
     break;
   }
   case 'K':
