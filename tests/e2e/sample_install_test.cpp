@@ -65,12 +65,9 @@ protected:
 
   std::string ProductFolder(const SampleProduct &product) const { return installFolder_ + "\\" + product.folder; }
 
-  // Runs SETUP, installs the products whose titles are given (all when
-  // empty), answering a replacement question with `answer` (IDYES or IDNO),
-  // and returns every message shown on the way.
-  std::vector<std::string> RunInstall(const std::vector<std::string> &only = {}, int answer = IDYES,
-                         const char *progressShot = nullptr) {
-    SetupProcess setup(distribution_.SetupExe());
+  // Waits for SETUP's main dialog, selects the products whose titles are
+  // given (all when empty), types the install folder and presses Install.
+  void StartInstall(SetupProcess &setup, const std::vector<std::string> &only) {
     Shown dialog = setup.Next();
     EXPECT_TRUE(IsMainDialog(dialog));
     if (!only.empty()) {
@@ -81,6 +78,22 @@ protected:
     }
     setup.SetFolder(dialog.window, installFolder_);
     setup.Press(dialog.window, IDC_INSTALL);
+  }
+
+  // Reed Runner `version` in the distribution's script, in place of 1.0.
+  void OfferReedRunner(const char *version) {
+    std::string script = distribution_.ReadScript();
+    script.replace(script.find("V=1.0"), 5, std::string("V=") + version);
+    distribution_.WriteStampedScript(script);
+  }
+
+  // Runs SETUP, installs the products whose titles are given (all when
+  // empty), answering a replacement question with `answer` (IDYES or IDNO),
+  // and returns every message shown on the way.
+  std::vector<std::string> RunInstall(const std::vector<std::string> &only = {}, int answer = IDYES,
+                         const char *progressShot = nullptr) {
+    SetupProcess setup(distribution_.SetupExe());
+    StartInstall(setup, only);
     std::vector<std::string> messages;
     for (;;) {
       Shown next = setup.Next(true);
@@ -345,9 +358,7 @@ TEST_F(SampleInstall, TheDryRunOfAnUpgradeRecordsWhatTheRealOneLogs) {
   std::ofstream(folder + "\\REEDRUN.SAV") << "level 4, 1200 points";
   std::ofstream(folder + "\\levels\\custom.dat") << "the player's own level";
   const std::vector<std::string> installed = ReadLog(folder + "\\unsetup.ctl");
-  std::string script = distribution_.ReadScript();
-  script.replace(script.find("V=1.0"), 5, "V=1.1");
-  distribution_.WriteStampedScript(script);
+  OfferReedRunner("1.1");
 
   for (bool yes : {false, true}) {
     SCOPED_TRACE(yes ? "Yes" : "No");
@@ -370,9 +381,7 @@ TEST_F(SampleInstall, ANewerVersionKeepsThePlayersDataWhenTheAnswerIsYes) {
   std::ofstream(folder + "\\REEDRUN.SAV") << "level 4, 1200 points";
   std::ofstream(folder + "\\levels\\custom.dat") << "the player's own level";
 
-  std::string script = distribution_.ReadScript();
-  script.replace(script.find("V=1.0"), 5, "V=1.1");
-  distribution_.WriteStampedScript(script);
+  OfferReedRunner("1.1");
 
   EXPECT_EQ(RunInstall({"Reed Runner"}, IDYES, "progress.png"),
             std::vector<std::string>{
@@ -392,9 +401,7 @@ TEST_F(SampleInstall, NothingChangesWhenTheAnswerIsNo) {
   std::ofstream(folder + "\\REEDRUN.SAV") << "saved";
   std::vector<std::string> before = ReadLog(folder + "\\unsetup.ctl");
 
-  std::string script = distribution_.ReadScript();
-  script.replace(script.find("V=1.0"), 5, "V=2.0");
-  distribution_.WriteStampedScript(script);
+  OfferReedRunner("2.0");
   EXPECT_EQ(RunInstall({"Reed Runner"}, IDNO),
             std::vector<std::string>{
                 "Version 1.0 already exists in that folder.\nDo you want to replace it with version 2.0?"});
@@ -594,9 +601,7 @@ TEST_F(SampleInstall, AnUpgradeThenAnUninstallKeepThePlayersData) {
   const SampleProduct &reed = Products[2];
   const std::string folder = ProductFolder(reed);
   std::ofstream(folder + "\\REEDRUN.SAV") << "level 9";
-  std::string script = distribution_.ReadScript();
-  script.replace(script.find("V=1.0"), 5, "V=1.1");
-  distribution_.WriteStampedScript(script);
+  OfferReedRunner("1.1");
   RunInstall({"Reed Runner"}, IDYES);
   ASSERT_EQ(RegistryValue("QMG Reed Runner", "Version"), "1.1");
 
@@ -685,21 +690,13 @@ TEST_F(SampleInstall, AnUpgradeKilledOnTheWayKeepsThePlayersDataThroughTheNextRu
   const SampleProduct &reed = Products[2];
   const std::string folder = ProductFolder(reed);
   std::ofstream(folder + "\\REEDRUN.SAV") << "level 5";
-  std::string script = distribution_.ReadScript();
-  script.replace(script.find("V=1.0"), 5, "V=1.1");
-  distribution_.WriteStampedScript(script);
+  OfferReedRunner("1.1");
   const std::string package = distribution_.PathOf("REEDRUN.QPK");
   const std::string goodPackage = ReadFileBytes(package);
   std::ofstream(package, std::ios::binary | std::ios::trunc) << "not a package";
   {
     SetupProcess setup(distribution_.SetupExe());
-    Shown dialog = setup.Next();
-    ASSERT_TRUE(IsMainDialog(dialog));
-    std::vector<Product> listed = setup.Products(dialog.window);
-    for (size_t i = 0; i < listed.size(); i++)
-      setup.SelectProduct(dialog.window, static_cast<int>(i), listed[i].title == reed.title);
-    setup.SetFolder(dialog.window, installFolder_);
-    setup.Press(dialog.window, IDC_INSTALL);
+    StartInstall(setup, {reed.title});
     Shown question = setup.Next(true);
     ASSERT_EQ(question.kind, Shown::MessageBox) << Describe(question);
     setup.Press(question.window, IDYES);
@@ -725,13 +722,7 @@ TEST_F(SampleInstall, AnInstallKilledOnTheWayIsFinishedByTheNextRunAndRemovedWho
   const std::string folder = ProductFolder(reed);
   {
     SetupProcess setup(distribution_.SetupExe());
-    Shown dialog = setup.Next();
-    ASSERT_TRUE(IsMainDialog(dialog));
-    std::vector<Product> listed = setup.Products(dialog.window);
-    for (size_t i = 0; i < listed.size(); i++)
-      setup.SelectProduct(dialog.window, static_cast<int>(i), listed[i].title == reed.title);
-    setup.SetFolder(dialog.window, installFolder_);
-    setup.Press(dialog.window, IDC_INSTALL);
+    StartInstall(setup, {reed.title});
     DWORD start = GetTickCount();
     while (setup.Running() && !Exists(folder + "\\levels") && GetTickCount() - start < 15000)
       Sleep(0);
