@@ -17,6 +17,8 @@ std::vector<std::string> Operations;
 std::vector<uint32_t> OperationCursors;
 std::vector<DryMissingSource> MissingSources;
 std::vector<bool> Answers;
+std::map<std::string, std::string> Bytes; // by key
+size_t CutAfter = 0;
 
 std::string KeyOf(const std::string &path) {
   std::string key;
@@ -61,6 +63,8 @@ void ResetDryMachine() {
   OperationCursors.clear();
   MissingSources.clear();
   Answers.clear();
+  Bytes.clear();
+  CutAfter = 0;
 }
 
 void AddDryFolder(const std::string &path) { Paths[KeyOf(path)] = 2; }
@@ -70,7 +74,10 @@ void AddDryDiskFolder(const std::string &path) {
     key.pop_back();
   DiskFolders.emplace_back(key, path);
 }
-void AddDryFile(const std::string &path) { Paths[KeyOf(path)] = 1; }
+void AddDryFile(const std::string &path) {
+  Paths[KeyOf(path)] = 1;
+  Bytes.erase(KeyOf(path));
+}
 
 int DryPathKind(const std::string &path) {
   std::string key = KeyOf(path);
@@ -116,6 +123,10 @@ bool DryFolderIsEmpty(const std::string &path) {
 void RecordDryOperation(const std::string &line) {
   Operations.push_back(line);
   OperationCursors.push_back(ScriptCursor);
+  if (CutAfter != 0 && Operations.size() >= CutAfter) {
+    CutAfter = 0;
+    throw DryRunCut();
+  }
 }
 const std::vector<std::string> &DryOperations() { return Operations; }
 const std::vector<uint32_t> &DryOperationCursors() { return OperationCursors; }
@@ -133,4 +144,27 @@ bool NextDryAnswer() {
   return yes;
 }
 
-void RemoveDryPath(const std::string &path) { Paths[KeyOf(path)] = 0; }
+void RemoveDryPath(const std::string &path) {
+  Paths[KeyOf(path)] = 0;
+  Bytes.erase(KeyOf(path));
+}
+
+void AppendDryFileBytes(const std::string &path, const std::string &bytes) { Bytes[KeyOf(path)] += bytes; }
+
+bool DryFileBytes(const std::string &path, std::vector<unsigned char> &bytes) {
+  auto found = Bytes.find(KeyOf(path));
+  if (found == Bytes.end() || DryPathKind(path) != 1)
+    return false;
+  bytes.assign(found->second.begin(), found->second.end());
+  return true;
+}
+
+std::vector<std::string> DryPaths() {
+  std::vector<std::string> paths;
+  for (const auto &path : Paths)
+    if (path.second != 0)
+      paths.push_back(path.first);
+  return paths;
+}
+
+void CutDryRunAfter(size_t count) { CutAfter = count; }

@@ -17,6 +17,7 @@
 // system and the messages of a program linked for dry runs.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -40,8 +41,25 @@ bool DryFolderIsEmpty(const std::string &path);
 // whose bytes can be read from the disk.
 bool DryFileIsOnDisk(const std::string &path);
 
+// The bytes of a file the run wrote and whose bytes are kept (the uninstall
+// logs, so that a later run can read them back). A file made or deleted
+// anew has none.
+void AppendDryFileBytes(const std::string &path, const std::string &bytes);
+// False when the machine keeps no bytes for `path`.
+bool DryFileBytes(const std::string &path, std::vector<unsigned char> &bytes);
+
+// Every path the run knows of that exists, upper-cased as the machine
+// compares them, in sorted order (what disk folders hold, untouched, aside).
+std::vector<std::string> DryPaths();
+
 // Appends one line to the record of operations.
 void RecordDryOperation(const std::string &line);
+
+// Thrown by RecordDryOperation once the record holds `count` operations,
+// after the last one took effect: a run cut off there, as by a power cut
+// or a killed process. 0 (as after a reset) cuts nothing.
+struct DryRunCut {};
+void CutDryRunAfter(size_t count);
 const std::vector<std::string> &DryOperations();
 // Where ScriptCursor stood when each operation was recorded, in the same
 // order: the script position that led to it.

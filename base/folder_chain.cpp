@@ -4,6 +4,7 @@
 
 #include "base/file_system.h"
 #include "base/path_rules.h"
+#include "base/uninstall_log.h"
 
 namespace {
 std::vector<std::string> Pending;
@@ -15,19 +16,34 @@ bool FolderExists(char *path) {
 }
 
 bool CreateFolderChain(char *path) {
-  if (!FolderExists(path)) {
-    if (!MakeFolder(path)) {
-      std::string parent = path;
-      size_t cut = parent.rfind(PathSeparator);
-      if (cut == std::string::npos || cut == 0)
-        return false;
-      parent.resize(cut);
-      if (!CreateFolderChain(&parent[0]) || !MakeFolder(path))
-        return false;
-    }
-    NotifyFolderMade(path);
+  if (FolderExists(path)) {
+    Pending.emplace_back(path);
+    return true;
   }
-  Pending.emplace_back(path);
+  // The missing folders, deepest first, up to the first one that is there.
+  std::vector<std::string> missing{path};
+  for (;;) {
+    std::string parent = missing.back();
+    size_t cut = parent.rfind(PathSeparator);
+    if (cut == std::string::npos || cut == 0)
+      break;
+    parent.resize(cut);
+    if (QueryPathKind(parent.c_str()) != PathKind::Missing)
+      break;
+    missing.push_back(parent);
+  }
+  for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
+    // With the log open, each folder is recorded before it is made, so that
+    // a cut in between leaves nothing unlisted.
+    bool logged = UninstallLogOpen();
+    if (logged)
+      WriteLogRecord('F', folder->c_str());
+    if (!MakeFolder(folder->c_str()))
+      return false;
+    NotifyFolderMade(folder->c_str());
+    if (!logged)
+      Pending.push_back(*folder);
+  }
   return true;
 }
 

@@ -1,6 +1,6 @@
 // Folder chains: making a folder together with the missing folders above it,
-// and the pending folder list that remembers them until their "F" records
-// are written to the uninstall log.
+// and the pending folder list that remembers the folders made before the
+// uninstall log is open until their "F" records are written to it.
 #pragma once
 
 #include <cstddef>
@@ -12,11 +12,13 @@
 // (DropTrailingSeparator).
 bool FolderExists(char *path);
 
-// Makes `path` and every missing folder above it, telling the shell about
-// each. On success the folders made are appended to the pending list,
-// parents first, followed by `path` itself (also when it existed already).
-// When a folder cannot be made, the parents made before the failure stay
-// appended. `path` is modified as FolderExists modifies it.
+// Makes `path` and every missing folder above it, parents first, telling
+// the shell about each. While the uninstall log is open, each folder's "F"
+// record is written before the folder is made; otherwise the folders made
+// are appended to the pending list, to be recorded once the log exists.
+// `path` itself is appended when it existed already, so that its record
+// follows. When a folder cannot be made, the parents made before the
+// failure stay appended. `path` is modified as FolderExists modifies it.
 bool CreateFolderChain(char *path);
 
 // The pending folder list, oldest first. It grows as needed.

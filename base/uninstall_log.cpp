@@ -9,6 +9,7 @@
 
 namespace {
 FILE *UninstallLog;
+std::string LogPath;
 void (*Observer)(char kind, const char *text, void *context);
 void *ObserverContext;
 }
@@ -16,6 +17,8 @@ void *ObserverContext;
 bool OpenUninstallLog(const char *path) {
   CloseUninstallLog();
   UninstallLog = CreateOutputFile(path);
+  if (UninstallLog)
+    LogPath = path;
   return UninstallLog != nullptr;
 }
 
@@ -23,9 +26,12 @@ void CloseUninstallLog() {
   if (UninstallLog)
     fclose(UninstallLog);
   UninstallLog = nullptr;
+  LogPath.clear();
 }
 
 bool UninstallLogOpen() { return UninstallLog != nullptr; }
+
+const char *UninstallLogPath() { return LogPath.c_str(); }
 
 void WriteLogRecord(char kind, const char *text) {
   if (!UninstallLog)
@@ -45,10 +51,12 @@ void ObserveLogRecords(void (*observer)(char kind, const char *text, void *conte
 
 bool WalkLogBackwards(const unsigned char *log, size_t size,
                       bool (*act)(char kind, const char *text, void *context), void *context) {
+  while (size > 0 && log[size - 1] != '\0')
+    size--; // a torn last record
+  while (size > 1 && log[size - 2] == '\0')
+    size--; // NULs where data never came
   if (size <= 1)
     return true;
-  if (log[size - 1] != '\0')
-    return false;
   size_t p = size - 1; // on the NUL that ends the newest record
   for (;;) {
     while (p > 0 && log[p - 1] != '\0')
@@ -75,4 +83,15 @@ void WalkLogInOrder(const unsigned char *log, size_t size,
     act(bytes + at, length, context);
     at += length + 1;
   }
+}
+
+bool ReadLogTitle(const unsigned char *log, size_t size, std::string &title) {
+  title.clear();
+  if (size == 0 || (log[0] != 'A' && log[0] != 'a'))
+    return false;
+  const void *end = memchr(log, '\0', size);
+  if (!end)
+    return false;
+  title.assign(reinterpret_cast<const char *>(log + 1), static_cast<const unsigned char *>(end) - log - 1);
+  return true;
 }

@@ -1,6 +1,6 @@
 // Whole files on a dry run's machine: the distribution and the untouched
-// files of its disk folders are read from the disk; files the run made
-// have no bytes to give.
+// files of its disk folders are read from the disk; of the files the run
+// made, the uninstall logs give the bytes written to them, the others none.
 #include "base/whole_file.h"
 
 #include <cstdio>
@@ -11,6 +11,8 @@
 
 bool ReadWholeFile(const char *path, std::vector<unsigned char> &bytes) {
   bytes.clear();
+  if (DryFileBytes(path, bytes))
+    return !bytes.empty();
   size_t length = strlen(SourceFolder);
   bool inDistribution = length > 0 && strncmp(path, SourceFolder, length) == 0;
   if (!inDistribution && !DryFileIsOnDisk(path))

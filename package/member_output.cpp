@@ -37,9 +37,9 @@ bool MakeMemberFolders(Extraction &x, const MappedName &mapped, std::string &fol
       return false;
     lastMade = kind == EntryKind::Missing;
     if (lastMade) {
+      WriteLogRecord('F', folder.c_str()); // recorded first: a cut leaves nothing unlisted
       if (!MakeFolder(folder.c_str()))
         return false;
-      WriteLogRecord('F', folder.c_str());
     }
   }
   return true;
@@ -65,9 +65,9 @@ bool SetUpDestination(Extraction &x, const char *destination) {
   std::string folder = text.data();
   bool driveRoot = folder.size() == 3 && folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/');
   if (QueryPathKind(folder.c_str()) != PathKind::Folder) {
+    WriteLogRecord('F', folder.c_str());
     if (!MakeFolder(folder.c_str()))
       return false;
-    WriteLogRecord('F', folder.c_str());
   }
   // A drive root keeps its own separator: "C:" alone would mean the drive's
   // current folder, not its root.
@@ -159,6 +159,10 @@ bool CreateMemberFile(Extraction &x, OutputFile &out) {
     RaiseResult(x, UnpackWriteFailed);
     return false;
   }
+  // Recorded before it is made, so that a cut in between leaves no file
+  // that the log does not name; a record of a file that is not there is
+  // no failure for a removal.
+  WriteLogRecord('D', out.path.c_str());
   out.file = CreateNewOutputFile(out.path.c_str(), out.utf8);
   if (!out.file) {
     RaiseResult(x, UnpackWriteFailed);
@@ -166,7 +170,6 @@ bool CreateMemberFile(Extraction &x, OutputFile &out) {
   }
   // The 32 KB pieces gather in a larger buffer: fewer, larger writes.
   setvbuf(out.file, x.buffers->output.get(), _IOFBF, OutputBufferSize);
-  WriteLogRecord('D', out.path.c_str());
   return true;
 }
 

@@ -1,7 +1,7 @@
 // Where a member goes and the life of its file: the destination set up, the
-// member's name mapped to a path inside it (folders made and recorded on
+// member's name mapped to a path inside it (folders recorded and made on
 // the way, never through a link), the file that was there made way for, the
-// new one created and recorded in the uninstall log, and at the end either
+// new one recorded in the uninstall log and then created, and at the end either
 // its DOS time and attributes restored or, when writing failed, the partial
 // file dropped.
 #pragma once
@@ -14,7 +14,8 @@
 #include "package/extraction.h"
 
 // Drops one trailing separator (the ground's rule: a root keeps it), makes
-// the folder if it is missing and records it. False when it cannot be made.
+// the folder if it is missing, recording it first. False when it cannot be
+// made.
 bool SetUpDestination(Extraction &x, const char *destination);
 
 struct OutputFile {
@@ -30,7 +31,8 @@ bool PrepareOutputPath(Extraction &x, const ZipMember &member, const std::string
                        size_t extraLength, OutputFile &out);
 
 // Replaces whatever file is at the path with a new, empty one, buffered
-// through the extraction's output buffer, and records it. False, with the
+// through the extraction's output buffer, recording it before it is
+// created. False, with the
 // result raised, when that cannot be done.
 bool CreateMemberFile(Extraction &x, OutputFile &out);
 

@@ -103,12 +103,12 @@ std::string PrintRecords(const std::vector<char> &log) {
 }
 
 // What can be told about a result of 50. The extraction logs a file right
-// after creating it and, when writing it fails, removes it and stops: a
-// last logged file that is gone is the one whose write failed. A file that
-// could not be created was never logged, so it cannot be named.
+// before creating it and, when creating or writing it fails, removes what
+// it made and stops: a last logged file that is gone is the one that could
+// not be made.
 std::string WriteFailureSentence(const std::string &lastFile, const std::string &destination) {
   // A UTF-8 name cannot be probed through the ANSI path functions, so only
-  // a plain ASCII one is taken as the file whose write failed.
+  // a plain ASCII one is taken as the file that could not be made.
   bool ascii = std::all_of(lastFile.begin(), lastFile.end(),
                            [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (lastFile.empty() || !ascii || QueryPathKind(lastFile.c_str()) != PathKind::Missing)
@@ -117,8 +117,8 @@ std::string WriteFailureSentence(const std::string &lastFile, const std::string 
   std::filesystem::space_info space = std::filesystem::space(destination, error);
   std::string why = !error && space.available == 0 ? "the disk is full"
                                                     : "the extraction does not pass on the system's reason";
-  return lastFile + " could not be written (" + why + "); the partial file was removed and the extraction "
-                    "stopped there";
+  return lastFile + " could not be created or written (" + why + "); any partial file was removed and the "
+                    "extraction stopped there";
 }
 
 // Whether the extraction can be handed the package: it, or the name with

@@ -9,13 +9,21 @@
 
 namespace {
 
+const char FinishedValue[] = "InstallFinished";
 std::string ProgramsFolder;
 std::map<std::string, std::map<std::string, std::string>> Entries;
 std::string OpenEntryName;
 bool OpenEntryWritable = false;
 std::vector<std::string> LogRecords;
+std::vector<size_t> LogRecordMoments;
 
-void KeepRecord(char kind, const char *text, void *) { LogRecords.push_back(std::string(1, kind) + text); }
+// Keeps the record, and its bytes in the log's file, so that a later run
+// on the same machine reads the log back.
+void KeepRecord(char kind, const char *text, void *) {
+  LogRecords.push_back(std::string(1, kind) + text);
+  LogRecordMoments.push_back(DryOperations().size());
+  AppendDryFileBytes(UninstallLogPath(), LogRecords.back() + std::string(1, '\0'));
+}
 
 bool GetProgramsFolder(void *, char *folder, size_t capacity) {
   snprintf(folder, capacity, "%s", ProgramsFolder.size() < capacity ? ProgramsFolder.c_str() : "");
@@ -62,7 +70,7 @@ bool SetEntryValue(void *, const char *value, const char *data) {
 
 bool DeleteEntry(void *, const char *name) {
   if (!Entries.erase(name))
-    return false;
+    return true; // not there: nothing to do
   RecordDryOperation(std::string("registry delete ") + name);
   return true;
 }
@@ -97,6 +105,18 @@ RemovalOperations Removal(void *) {
 void WriteDetails(void *, const char *, const char *) {}
 void CompleteDetails(void *, const char *, const char *) {}
 
+void MarkFinished(void *, const char *name) {
+  if (!Entries.count(name))
+    return;
+  Entries[name][FinishedValue] = "1";
+  RecordDryOperation(std::string("registry set ") + name + " " + FinishedValue + "=1");
+}
+
+bool EntryFinished(void *, const char *name) {
+  auto entry = Entries.find(name);
+  return entry != Entries.end() && entry->second.count(FinishedValue) > 0;
+}
+
 const InstallHost Host = {{nullptr, GetProgramsFolder, SaveShellLink},
                           nullptr,
                           OpenUninstall,
@@ -108,7 +128,9 @@ const InstallHost Host = {{nullptr, GetProgramsFolder, SaveShellLink},
                           DeleteEntry,
                           Removal,
                           WriteDetails,
-                          CompleteDetails};
+                          CompleteDetails,
+                          MarkFinished,
+                          EntryFinished};
 
 } // namespace
 
@@ -124,12 +146,24 @@ void StartDryRun(const std::string &programsFolder, const std::vector<DryEntry> 
       values["Folder"] = entry.folder;
     if (!entry.version.empty())
       values["Version"] = entry.version;
+    if (entry.finished)
+      values[FinishedValue] = "1";
   }
   OpenEntryName.clear();
   LogRecords.clear();
+  LogRecordMoments.clear();
   ObserveLogRecords(KeepRecord, nullptr);
 }
 
 const InstallHost &DryInstallHost() { return Host; }
 
 const std::vector<std::string> &DryLogRecords() { return LogRecords; }
+
+const std::vector<size_t> &DryLogRecordMoments() { return LogRecordMoments; }
+
+std::vector<std::string> DryEntryNames() {
+  std::vector<std::string> names;
+  for (const auto &entry : Entries)
+    names.push_back(entry.first);
+  return names;
+}

@@ -17,9 +17,11 @@
 #include "script/install_host.h"
 
 // An entry under the Uninstall key before the run; an empty folder or
-// version leaves that value out.
+// version leaves that value out. `finished` marks the record of an install
+// that ran to its end.
 struct DryEntry {
   std::string name, folder, version;
+  bool finished = true;
 };
 
 // Starts a dry run afresh: the machine holds only drive roots and the
@@ -33,3 +35,9 @@ const InstallHost &DryInstallHost();
 // The uninstall-log records written since the run started, each its kind
 // letter and its text, in order.
 const std::vector<std::string> &DryLogRecords();
+// For each of those records, how many operations (DryOperations) had been
+// recorded when it was written: what was made before it and what after.
+const std::vector<size_t> &DryLogRecordMoments();
+
+// The names of the entries under the Uninstall key now.
+std::vector<std::string> DryEntryNames();

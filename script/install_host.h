@@ -45,4 +45,10 @@ struct InstallHost {
   // made (its size, the program of its first shortcut as its icon), from
   // its log in the product folder.
   void (*completeEntryDetails)(void *context, const char *entryName, const char *productFolder);
+  // Marks the entry `name` as the record of an install that ran to the end
+  // of its section, after everything else was written.
+  void (*markEntryFinished)(void *context, const char *name);
+  // True when the entry `name` carries that mark (asked while the Uninstall
+  // key is open).
+  bool (*entryFinished)(void *context, const char *name);
 };

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 #include "base/platform_version_win.h"
 #include "base/scoped_handles.h"
@@ -80,11 +81,30 @@ void CompleteDetails(void *, const char *entryName, const char *productFolder) {
   WriteEntryDetailsAfterCommands(entryName, productFolder);
 }
 
+// A value of its own, so that the four values read back stay as they are.
+const char FinishedValue[] = "InstallFinished";
+
+void MarkFinished(void *, const char *name) {
+  ScopedRegKey entry;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(UninstallKeyPath) + "\\" + name).c_str(), 0, KEY_SET_VALUE,
+                    entry.receive()) != ERROR_SUCCESS)
+    return;
+  DWORD finished = 1;
+  RegSetValueExA(entry.get(), FinishedValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&finished),
+                 sizeof finished);
+}
+
+bool EntryFinished(void *, const char *name) {
+  ScopedRegKey entry;
+  return RegOpenKeyExA(UninstallKey.get(), name, 0, KEY_READ, entry.receive()) == ERROR_SUCCESS &&
+         RegQueryValueExA(entry.get(), FinishedValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
 } // namespace
 
 const InstallHost &WindowsInstallHost() {
   static const InstallHost host = {WindowsStartMenu(), nullptr,     OpenUninstall, CloseUninstall, ReadEntry,
                                    EntryExists,        OpenEntry,   SetEntryValue, DeleteEntry,    Removal,
-                                   WriteDetails,       CompleteDetails};
+                                   WriteDetails,       CompleteDetails, MarkFinished,  EntryFinished};
   return host;
 }

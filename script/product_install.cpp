@@ -120,9 +120,13 @@ bool InstallSection(const InstallHost &host) {
     return false;
   }
 
-  if (!RegisterProduct(host))
+  // The entry's name is settled and earlier installations removed first;
+  // the entry itself is written only once the product folder and the log
+  // with all its opening records exist. A cut before that leaves a log with
+  // no entry, which the next run removes as an unregistered install.
+  std::string entryName;
+  if (!PrepareProductEntry(host, entryName))
     return false;
-  std::string entryName = TokenBuffer;
   if (!CreateFolderChain(ProductFolder)) {
     TruncatePendingFolders(0);
     ShowFormattedMessage("Error creating folder:\n%s", ProductFolder);
@@ -130,10 +134,18 @@ bool InstallSection(const InstallHost &host) {
   }
   if (!OpenLogWithOpeningRecords(entryName.c_str()))
     return false;
+  if (!WriteProductEntry(host, entryName.c_str())) {
+    CloseUninstallLog();
+    return false;
+  }
   strcpy(TargetFolder, ProductFolder);
   bool completed = RunSectionCommands(host);
   CloseUninstallLog();
   host.completeEntryDetails(host.context, entryName.c_str(), ProductFolder);
+  // Only an install that ran to the end of its section is marked so; any
+  // other is replaced by the next install of its version, keeping the data.
+  if (completed)
+    host.markEntryFinished(host.context, entryName.c_str());
   return completed;
 }
 

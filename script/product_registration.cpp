@@ -10,6 +10,7 @@
 
 #include "base/path_rules.h"
 #include "base/setup_state.h"
+#include "base/uninstall_log.h"
 #include "base/user_interface.h"
 #include "script/entry_name.h"
 #include "script/product_install.h"
@@ -70,8 +71,15 @@ SearchOutcome ReplaceVersionInThisFolder(const InstallHost &host) {
         !EqualIgnoringAsciiCase(ProductFolder, installedFolder))
       continue;
     int order = CompareIgnoringAsciiCase(ProductVersion, installedVersion);
-    if (order == 0)
-      continue;
+    if (order == 0) {
+      if (host.entryFinished(host.context, name.c_str()))
+        continue;
+      // An install of this version that was cut off before the end of its
+      // section is no finished copy: it is replaced as by a newer version,
+      // keeping the player's data, without a question.
+      RemoveInstalledVersion(host, installedFolder, RemovalMode::KeepData, name.c_str());
+      return SearchOutcome::Replaced;
+    }
     if (order > 0)
       snprintf(MessageBuffer, sizeof MessageBuffer,
                "Version %s already exists in that folder.\nDo you want to replace it with version %s?",
@@ -98,6 +106,26 @@ void RemoveEveryInstallation(const InstallHost &host) {
   }
 }
 
+// An install cut off before its entry was written leaves its log in the
+// product folder with no entry naming it. A log there that names this
+// product and outlived the removals above is such an install: what it
+// lists is removed, the player's data kept, without a question.
+void RemoveUnregisteredInstallation(const InstallHost &host) {
+  std::vector<unsigned char> log;
+  std::string title;
+  if (!ReadUninstallLogOf(ProductFolder, log) || !ReadLogTitle(log.data(), log.size(), title) ||
+      title != ProductTitle)
+    return;
+  char programs[PathCapacity * 2];
+  host.startMenu.programsFolder(host.startMenu.context, programs, sizeof programs);
+  RemovalResult result = RemoveLoggedItems(log.data(), log.size(), RemovalScopeIn(ProductFolder, ProductTitle, programs),
+                                           RemovalMode::KeepData, KeepList, host.removalOperations(host.context));
+  if (result.invalidRecord)
+    ShowMessage("Error in UNSETUP.CTL file.");
+  else if (result.failures > 0)
+    ShowMessage("Warning: some items were not removed.");
+}
+
 bool SetValue(const InstallHost &host, const char *value, const char *data, const char *message,
               const char *argument) {
   if (host.setEntryValue(host.context, value, data))
@@ -109,7 +137,7 @@ bool SetValue(const InstallHost &host, const char *value, const char *data, cons
 
 } // namespace
 
-bool RegisterProduct(const InstallHost &host) {
+bool PrepareProductEntry(const InstallHost &host, std::string &entryName) {
   OpenUninstallKey uninstallKey(host);
   if (!uninstallKey.open())
     return false;
@@ -123,30 +151,36 @@ bool RegisterProduct(const InstallHost &host) {
   case SearchOutcome::Replaced:
     break;
   }
+  RemoveUnregisteredInstallation(host);
 
-  // The first free name; when all are taken the last one is reused, opened
-  // for reading only, so that writing it fails and is reported.
-  std::string name;
-  int n = 1;
-  for (; n <= EntryNameCount; n++) {
-    name = EntryNameOf(n);
-    if (!host.entryExists(host.context, name.c_str()))
-      break;
+  // The first free name. When all are taken, writing the last one would
+  // fail: that is reported now, before anything is made.
+  for (int n = 1; n <= EntryNameCount; n++) {
+    entryName = EntryNameOf(n);
+    if (!host.entryExists(host.context, entryName.c_str()))
+      return true;
   }
-  if (!host.openEntry(host.context, name.c_str(), n <= EntryNameCount)) {
-    snprintf(PathBuffer, sizeof PathBuffer, "Error creating Registry key:\n%s", name.c_str());
+  snprintf(PathBuffer, sizeof PathBuffer, "Error writing app name Registry key:\n%s", entryName.c_str());
+  ShowUncaptionedMessage(PathBuffer);
+  return false;
+}
+
+bool WriteProductEntry(const InstallHost &host, const char *entryName) {
+  OpenUninstallKey uninstallKey(host);
+  if (!uninstallKey.open())
+    return false;
+  if (!host.openEntry(host.context, entryName, true)) {
+    snprintf(PathBuffer, sizeof PathBuffer, "Error creating Registry key:\n%s", entryName);
     ShowUncaptionedMessage(PathBuffer);
     return false;
   }
   char uninstallString[PathCapacity + 16];
   snprintf(uninstallString, sizeof uninstallString, "%s\\unsetup.exe", ProductFolder);
-  if (!SetValue(host, "DisplayName", name.c_str(), "Error writing app name Registry key:\n%s", name.c_str()) ||
-      !SetValue(host, "UninstallString", uninstallString, "Error writing uninstall Registry key:\n%s",
-                name.c_str()) ||
+  if (!SetValue(host, "DisplayName", entryName, "Error writing app name Registry key:\n%s", entryName) ||
+      !SetValue(host, "UninstallString", uninstallString, "Error writing uninstall Registry key:\n%s", entryName) ||
       !SetValue(host, "Folder", ProductFolder, "Error writing Folder Registry key:\n%s", ProductFolder) ||
       !SetValue(host, "Version", ProductVersion, "Error writing Version Registry key:\n%s", ProductVersion))
     return false;
   host.writeEntryDetails(host.context, ProductFolder, ProductVersion);
-  snprintf(TokenBuffer, sizeof TokenBuffer, "%s", name.c_str());
   return true;
 }

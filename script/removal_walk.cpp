@@ -20,7 +20,14 @@ struct Walk {
   const RemovalOperations &operations;
   std::string folder;     // the product folder, normalised; "" when it names no usable folder
   std::string folderUtf8; // the same in UTF-8, the form of paths the extraction wrote as UTF-8
+  std::string log;        // the product's own log, normalised; "" when no folder
   RemovalResult result;
+  // Held back to the end of the walk: the entries the log names, newest
+  // first, its own record, if it has one, and the folders recorded before
+  // it (the folders that hold it), removed once it is gone.
+  std::vector<std::string> entries;
+  std::string logRecord;
+  std::vector<std::string> laterFolders;
 };
 
 bool HasHighBytes(const char *text) {
@@ -93,25 +100,51 @@ bool MayRemoveFolder(const Walk &walk, const char *text, std::string &path) {
          PathIsFolderOrAbove(path.c_str(), walk.scope.startMenuGroup.c_str());
 }
 
+bool IsOwnLog(const Walk &walk, const char *text) {
+  std::string path;
+  return !walk.log.empty() && NormaliseFullPath(text, path) && EqualIgnoringAsciiCase(path, walk.log);
+}
+
+// The entry goes, and then the log, after every other record: a removal cut
+// off before leaves both, so that it can be run again.
+void RemoveEntriesAndLog(Walk &walk) {
+  const RemovalOperations &op = walk.operations;
+  for (const std::string &entry : walk.entries)
+    if (!op.deleteEntry(op.context, entry.c_str()))
+      walk.result.failures++;
+  if (!walk.logRecord.empty() && !RemoveLoggedFile(walk, walk.logRecord.c_str()))
+    walk.result.failures++;
+  for (const std::string &folder : walk.laterFolders)
+    op.removeEmptyFolder(op.context, folder.c_str());
+}
+
 bool UndoRecord(char kind, const char *text, void *context) {
   Walk &walk = *static_cast<Walk *>(context);
   const RemovalOperations &op = walk.operations;
   switch (kind) {
   case 'F': {
     std::string path;
-    if (MayRemoveFolder(walk, text, path))
-      op.removeEmptyFolder(op.context, path.c_str()); // a folder that still holds something stays
-    else
+    if (!MayRemoveFolder(walk, text, path))
       walk.result.failures++;
+    else if (!walk.logRecord.empty())
+      walk.laterFolders.push_back(path); // it may hold the log: removed after it
+    else
+      op.removeEmptyFolder(op.context, path.c_str()); // a folder that still holds something stays
     break;
   }
   case 'K':
-    if (!IsEntryNameOf(text, walk.scope.title.c_str()) || !op.deleteEntry(op.context, text))
+    if (IsEntryNameOf(text, walk.scope.title.c_str()))
+      walk.entries.push_back(text);
+    else
       walk.result.failures++;
     break;
   case 'D':
     if (walk.mode == RemovalMode::KeepData && IsKeptFile(walk, text))
       break;
+    if (IsOwnLog(walk, text)) {
+      walk.logRecord = text;
+      break;
+    }
     if (!RemoveLoggedFile(walk, text))
       walk.result.failures++;
     break;
@@ -126,6 +159,7 @@ void SetUpFolders(Walk &walk) {
   if (!NormaliseFullPath(walk.scope.productFolder.c_str(), folder) || folder.back() == '\\')
     return;
   walk.folder = folder;
+  walk.log = folder + "\\unsetup.ctl";
   char utf8[4 * 512];
   if (AnsiToUtf8(folder.c_str(), utf8, sizeof utf8))
     walk.folderUtf8 = utf8;
@@ -135,7 +169,7 @@ void SetUpFolders(Walk &walk) {
 
 RemovalResult RemoveLoggedItems(const unsigned char *log, size_t size, const RemovalScope &scope, RemovalMode mode,
                                 const std::vector<std::string> &keepList, const RemovalOperations &operations) {
-  Walk walk{scope, mode, keepList, operations, "", "", RemovalResult()};
+  Walk walk{scope, mode, keepList, operations, "", "", "", RemovalResult(), {}, "", {}};
   SetUpFolders(walk);
   if (mode == RemovalMode::RemoveAll)
     for (const std::string &entry : keepList) {
@@ -144,6 +178,7 @@ RemovalResult RemoveLoggedItems(const unsigned char *log, size_t size, const Rem
         operations.deleteFile(operations.context, normal.c_str(), false);
     }
   walk.result.invalidRecord = !WalkLogBackwards(log, size, UndoRecord, &walk);
+  RemoveEntriesAndLog(walk);
   return walk.result;
 }
 

@@ -12,6 +12,11 @@
 //      folder or a folder above that
 //   K  an Uninstall entry name of the product's title ("QMG <title>" or
 //      "QMG <title>_<n>")
+// The entries the "K" records name and the log's own file go last, after
+// every other record, entries first, followed only by the folders recorded
+// before the log (those that hold it): a removal cut off before that
+// leaves the entry and the log in place, so that it can be run again. A record
+// whose file, folder or entry is not there is no failure.
 // The platform work is passed in, so that the rules are one piece of
 // portable code.
 #pragma once
@@ -42,7 +47,8 @@ struct RemovalOperations {
   DeleteOutcome (*deleteFile)(void *context, const char *path, bool utf8);
   // Removes a folder if it is empty; failure is not a fault.
   void (*removeEmptyFolder)(void *context, const char *path);
-  // Deletes a subkey of the Uninstall key; false when that failed.
+  // Deletes a subkey of the Uninstall key; false when it is still there
+  // (a subkey that is not there is no failure).
   bool (*deleteEntry)(void *context, const char *name);
   // True when one of the folders of `path` from its first `from` characters
   // on (the product folder itself and every folder below it) is a junction
@@ -55,9 +61,9 @@ struct RemovalResult {
   bool invalidRecord = false; // the walk met a record of an unknown kind and stopped
 };
 
-// Walks the log (read whole) from its newest record back to its title. In
-// RemoveAll mode the keep entries inside the product folder are deleted
-// first, their outcome ignored.
+// Walks the log (read whole) from its newest record back to its title, and
+// then removes the entries and the log. In RemoveAll mode the keep entries
+// inside the product folder are deleted first, their outcome ignored.
 RemovalResult RemoveLoggedItems(const unsigned char *log, size_t size, const RemovalScope &scope, RemovalMode mode,
                                 const std::vector<std::string> &keepList, const RemovalOperations &operations);
 

@@ -63,7 +63,8 @@ void RemoveEmptyFolder(void *, const char *path) {
 }
 
 bool DeleteEntry(void *context, const char *name) {
-  return RegDeleteKeyA(static_cast<HKEY>(context), name) == ERROR_SUCCESS;
+  LONG deleted = RegDeleteKeyA(static_cast<HKEY>(context), name);
+  return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND; // gone either way
 }
 
 bool IsLink(DWORD attributes) {

@@ -45,17 +45,14 @@ void InstallShortcut(const StartMenuHost &host, const char *programPath, const c
   strcat(shortcut, "\\");
   AppendFileTitle(shortcut, sizeof shortcut, title);
   strncat(shortcut, ".lnk", sizeof shortcut - strlen(shortcut) - 1);
-  ShellLinkOutcome outcome = strlen(shortcut) >= ShellPathLimit
-                                 ? ShellLinkOutcome::PathTooLong
-                                 : host.saveShellLink(host.context, shortcut, programPath, ProductFolder, title);
-  switch (outcome) {
-  case ShellLinkOutcome::PathTooLong:
-    ShowFormattedMessage("Path too long:\n%s", shortcut);
-    return;
-  case ShellLinkOutcome::NoLinkMaker:
-    return;
-  case ShellLinkOutcome::Saved:
+  // Recorded before it is saved, so that a cut in between leaves no
+  // shortcut that the log does not name; a record of a shortcut that was
+  // never saved is no failure for a removal.
+  bool fits = strlen(shortcut) < ShellPathLimit;
+  if (fits)
     WriteLogRecord('D', shortcut);
-    return;
-  }
+  ShellLinkOutcome outcome = fits ? host.saveShellLink(host.context, shortcut, programPath, ProductFolder, title)
+                                  : ShellLinkOutcome::PathTooLong;
+  if (outcome == ShellLinkOutcome::PathTooLong)
+    ShowFormattedMessage("Path too long:\n%s", shortcut);
 }

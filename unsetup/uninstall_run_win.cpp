@@ -12,7 +12,7 @@
 #include "base/user_interface.h"
 #include "script/removal_walk.h"
 #include "script/removal_win.h"
-#include "unsetup/log_head.h"
+#include "base/uninstall_log.h"
 #include "unsetup/self_removal_win.h"
 #include "unsetup/uninstall_prompts.h"
 
@@ -60,9 +60,13 @@ void RemoveEmptyFolderOp(void *context, const char *path) {
     SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, path, nullptr);
 }
 
-bool EntryNamesFolder(HKEY uninstallKey, const char *name, const std::string &folder) {
+// True when the entry is not there (nothing to delete) or names `folder`.
+bool EntryNamesFolderOrIsGone(HKEY uninstallKey, const char *name, const std::string &folder) {
   ScopedRegKey entry;
-  if (RegOpenKeyExA(uninstallKey, name, 0, KEY_READ, entry.receive()) != ERROR_SUCCESS)
+  LONG opened = RegOpenKeyExA(uninstallKey, name, 0, KEY_READ, entry.receive());
+  if (opened == ERROR_FILE_NOT_FOUND)
+    return true;
+  if (opened != ERROR_SUCCESS)
     return false;
   char value[PathCapacity];
   DWORD size = sizeof value - 1;
@@ -76,7 +80,7 @@ bool EntryNamesFolder(HKEY uninstallKey, const char *name, const std::string &fo
 
 bool DeleteEntryOp(void *context, const char *name) {
   Uninstaller &self = *static_cast<Uninstaller *>(context);
-  return EntryNamesFolder(self.uninstallKey, name, self.folder) &&
+  return EntryNamesFolderOrIsGone(self.uninstallKey, name, self.folder) &&
          self.platform.deleteEntry(self.platform.context, name);
 }
 
@@ -152,8 +156,9 @@ int RunUninstall() {
     ShowMessage(BadLog);
     return 2;
   }
-  // The installer records the group folder only when a folder command
-  // follows the shortcuts; it must not outlive the last game in it.
+  // The installer records the group folder in the log of the product that
+  // made it; a product whose shortcuts went into a group that was already
+  // there may not list it. It must not outlive the last game in it.
   RemoveEmptyGroupFolder(scope.startMenuGroup);
 
   unsigned failures = result.failures;

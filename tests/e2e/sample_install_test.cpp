@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -64,12 +65,9 @@ protected:
 
   std::string ProductFolder(const SampleProduct &product) const { return installFolder_ + "\\" + product.folder; }
 
-  // Runs SETUP, installs the products whose titles are given (all when
-  // empty), answering a replacement question with `answer` (IDYES or IDNO),
-  // and returns every message shown on the way.
-  std::vector<std::string> RunInstall(const std::vector<std::string> &only = {}, int answer = IDYES,
-                         const char *progressShot = nullptr) {
-    SetupProcess setup(distribution_.SetupExe());
+  // Waits for SETUP's main dialog, selects the products whose titles are
+  // given (all when empty), types the install folder and presses Install.
+  void StartInstall(SetupProcess &setup, const std::vector<std::string> &only) {
     Shown dialog = setup.Next();
     EXPECT_TRUE(IsMainDialog(dialog));
     if (!only.empty()) {
@@ -80,6 +78,22 @@ protected:
     }
     setup.SetFolder(dialog.window, installFolder_);
     setup.Press(dialog.window, IDC_INSTALL);
+  }
+
+  // Reed Runner `version` in the distribution's script, in place of 1.0.
+  void OfferReedRunner(const char *version) {
+    std::string script = distribution_.ReadScript();
+    script.replace(script.find("V=1.0"), 5, std::string("V=") + version);
+    distribution_.WriteStampedScript(script);
+  }
+
+  // Runs SETUP, installs the products whose titles are given (all when
+  // empty), answering a replacement question with `answer` (IDYES or IDNO),
+  // and returns every message shown on the way.
+  std::vector<std::string> RunInstall(const std::vector<std::string> &only = {}, int answer = IDYES,
+                         const char *progressShot = nullptr) {
+    SetupProcess setup(distribution_.SetupExe());
+    StartInstall(setup, only);
     std::vector<std::string> messages;
     for (;;) {
       Shown next = setup.Next(true);
@@ -285,6 +299,7 @@ TEST_F(SampleInstall, EverythingMadeIsLoggedRegisteredAndReachable) {
     EXPECT_EQ(setup_driver::UninstallNumber(entry, "NoModify"), "1");
     EXPECT_EQ(setup_driver::UninstallNumber(entry, "NoRepair"), "1");
     EXPECT_EQ(setup_driver::UninstallNumber(entry, "EstimatedSize"), std::to_string(LoggedKilobytes(product)));
+    EXPECT_EQ(setup_driver::UninstallNumber(entry, "InstallFinished"), "1");
 
     Shortcut shortcut;
     ASSERT_TRUE(ReadShortcut(group + "\\" + product.title + ".lnk", shortcut));
@@ -343,9 +358,7 @@ TEST_F(SampleInstall, TheDryRunOfAnUpgradeRecordsWhatTheRealOneLogs) {
   std::ofstream(folder + "\\REEDRUN.SAV") << "level 4, 1200 points";
   std::ofstream(folder + "\\levels\\custom.dat") << "the player's own level";
   const std::vector<std::string> installed = ReadLog(folder + "\\unsetup.ctl");
-  std::string script = distribution_.ReadScript();
-  script.replace(script.find("V=1.0"), 5, "V=1.1");
-  distribution_.WriteStampedScript(script);
+  OfferReedRunner("1.1");
 
   for (bool yes : {false, true}) {
     SCOPED_TRACE(yes ? "Yes" : "No");
@@ -368,9 +381,7 @@ TEST_F(SampleInstall, ANewerVersionKeepsThePlayersDataWhenTheAnswerIsYes) {
   std::ofstream(folder + "\\REEDRUN.SAV") << "level 4, 1200 points";
   std::ofstream(folder + "\\levels\\custom.dat") << "the player's own level";
 
-  std::string script = distribution_.ReadScript();
-  script.replace(script.find("V=1.0"), 5, "V=1.1");
-  distribution_.WriteStampedScript(script);
+  OfferReedRunner("1.1");
 
   EXPECT_EQ(RunInstall({"Reed Runner"}, IDYES, "progress.png"),
             std::vector<std::string>{
@@ -390,9 +401,7 @@ TEST_F(SampleInstall, NothingChangesWhenTheAnswerIsNo) {
   std::ofstream(folder + "\\REEDRUN.SAV") << "saved";
   std::vector<std::string> before = ReadLog(folder + "\\unsetup.ctl");
 
-  std::string script = distribution_.ReadScript();
-  script.replace(script.find("V=1.0"), 5, "V=2.0");
-  distribution_.WriteStampedScript(script);
+  OfferReedRunner("2.0");
   EXPECT_EQ(RunInstall({"Reed Runner"}, IDNO),
             std::vector<std::string>{
                 "Version 1.0 already exists in that folder.\nDo you want to replace it with version 2.0?"});
@@ -480,8 +489,9 @@ TEST_F(SampleInstall, EachProductGoesWithEverythingItsLogListed) {
         break;
       case 'F': {
         // The install folder holds Music and CommonUI; Reed Runner's folder
-        // holds the player's save.
-        bool stays = path == installFolder_ || (last && path == folder);
+        // holds the player's save; the group folder (recorded by the product
+        // that made it) holds the shortcuts of the games still there.
+        bool stays = path == installFolder_ || (last && path == folder) || (!last && path == group);
         EXPECT_EQ(Exists(path), stays) << path;
         break;
       }
@@ -518,8 +528,9 @@ TEST_F(SampleInstall, NoLeavesEverything) {
   ExpectLogMatchesDisk(reed);
 }
 
-// A log that is not there or not whole: the uninstaller says so before it
-// asks anything, and nothing changes.
+// A log that is not there, or does not start with its title: the
+// uninstaller says so before it asks anything, and nothing changes. (A log
+// whose tail was torn off is another matter: see below.)
 TEST_F(SampleInstall, AMissingOrDamagedLogChangesNothing) {
   RunInstall({"Reed Runner"});
   const SampleProduct &reed = Products[2];
@@ -536,7 +547,6 @@ TEST_F(SampleInstall, AMissingOrDamagedLogChangesNothing) {
   const Case cases[] = {
       {"missing", "", true, "UNSETUP.CTL error, no uninstall info."},
       {"empty", "", false, "UNSETUP.CTL error, no uninstall info."},
-      {"cut short", log.substr(0, log.size() - 1), false, "Error in UNSETUP.CTL file."},
       {"no title first", log.substr(title.size()), false, "Error in UNSETUP.CTL file."},
   };
   std::set<std::string> before;
@@ -591,9 +601,7 @@ TEST_F(SampleInstall, AnUpgradeThenAnUninstallKeepThePlayersData) {
   const SampleProduct &reed = Products[2];
   const std::string folder = ProductFolder(reed);
   std::ofstream(folder + "\\REEDRUN.SAV") << "level 9";
-  std::string script = distribution_.ReadScript();
-  script.replace(script.find("V=1.0"), 5, "V=1.1");
-  distribution_.WriteStampedScript(script);
+  OfferReedRunner("1.1");
   RunInstall({"Reed Runner"}, IDYES);
   ASSERT_EQ(RegistryValue("QMG Reed Runner", "Version"), "1.1");
 
@@ -648,6 +656,129 @@ TEST_F(SampleInstall, ALogNamingWhatIsNotTheProductsRemovesOnlyItsOwn) {
   }
   EXPECT_FALSE(Exists(folder));
   ExpectNoCopyLeftBehind();
+}
+
+// A log whose last record lost its end, as a power loss can leave it: the
+// uninstaller removes what the complete records list; the thing the torn
+// record named (here the shortcut) stays.
+TEST_F(SampleInstall, ATornLogIsRemovedByItsCompleteRecords) {
+  RunInstall({"Reed Runner"});
+  const SampleProduct &reed = Products[2];
+  const std::string folder = ProductFolder(reed);
+  const std::string logPath = folder + "\\unsetup.ctl";
+  std::string log = ReadFileBytes(logPath);
+  const std::string shortcut = ProgramsGroup() + "\\Reed Runner.lnk";
+  ASSERT_EQ(ReadLog(logPath).back(), "D" + shortcut);
+  std::ofstream(logPath, std::ios::binary | std::ios::trunc) << log.substr(0, log.size() - 3);
+
+  Removal removal = RunUninstall(reed, IDYES);
+  EXPECT_EQ(removal.messages,
+            (std::vector<std::string>{"Do you want to remove Reed Runner?", "Reed Runner has been removed."}));
+  EXPECT_EQ(removal.exitCode, 0u);
+  EXPECT_TRUE(setup_driver::WaitForUninstallerRemoval(Uninstaller(reed), 10000));
+  EXPECT_FALSE(Exists(folder));
+  EXPECT_TRUE(Exists(shortcut));
+  EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{});
+  DeleteFileA(shortcut.c_str());
+}
+
+// Killed at the error of an upgrade (the entry of 2.0 written, its commands
+// not run to their end), SETUP run again installs the same version over it
+// without a question, keeping the player's data.
+TEST_F(SampleInstall, AnUpgradeKilledOnTheWayKeepsThePlayersDataThroughTheNextRun) {
+  RunInstall({"Reed Runner"});
+  const SampleProduct &reed = Products[2];
+  const std::string folder = ProductFolder(reed);
+  std::ofstream(folder + "\\REEDRUN.SAV") << "level 5";
+  OfferReedRunner("1.1");
+  const std::string package = distribution_.PathOf("REEDRUN.QPK");
+  const std::string goodPackage = ReadFileBytes(package);
+  std::ofstream(package, std::ios::binary | std::ios::trunc) << "not a package";
+  {
+    SetupProcess setup(distribution_.SetupExe());
+    StartInstall(setup, {reed.title});
+    Shown question = setup.Next(true);
+    ASSERT_EQ(question.kind, Shown::MessageBox) << Describe(question);
+    setup.Press(question.window, IDYES);
+    setup.WaitUntilHidden(question.window, "Yes");
+    Shown error = setup.Next(true);
+    ASSERT_TRUE(IsMessage(error, "Error unpacking REEDRUN.QPK"));
+    setup.Kill();
+  }
+  ASSERT_EQ(RegistryValue("QMG Reed Runner", "Version"), "1.1");
+  std::ofstream(package, std::ios::binary | std::ios::trunc) << goodPackage;
+
+  EXPECT_EQ(RunInstall({"Reed Runner"}), std::vector<std::string>{});
+  EXPECT_EQ(ReadFileBytes(folder + "\\REEDRUN.SAV"), "level 5");
+  ExpectLogMatchesDisk(reed, {folder + "\\REEDRUN.SAV"});
+  EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{"QMG Reed Runner"});
+}
+
+// Killed at whatever moment the extraction has reached when its first
+// folder appears, SETUP run again finishes the install with nothing to
+// say, and the uninstaller then leaves only what is not the product's.
+TEST_F(SampleInstall, AnInstallKilledOnTheWayIsFinishedByTheNextRunAndRemovedWhole) {
+  const SampleProduct &reed = Products[2];
+  const std::string folder = ProductFolder(reed);
+  {
+    SetupProcess setup(distribution_.SetupExe());
+    StartInstall(setup, {reed.title});
+    DWORD start = GetTickCount();
+    while (setup.Running() && !Exists(folder + "\\levels") && GetTickCount() - start < 15000)
+      Sleep(0);
+    setup.Kill();
+  }
+  // Where the kill fell varies from run to run; every moment must pass.
+  printf("killed with %zu log records written\n", ReadLog(folder + "\\unsetup.ctl").size());
+  EXPECT_EQ(RunInstall({"Reed Runner"}), std::vector<std::string>{});
+  ExpectLogMatchesDisk(reed);
+  Removal removal = RunUninstall(reed, IDYES);
+  EXPECT_EQ(removal.messages,
+            (std::vector<std::string>{"Do you want to remove Reed Runner?", "Reed Runner has been removed."}));
+  EXPECT_TRUE(setup_driver::WaitForUninstallerRemoval(Uninstaller(reed), 10000));
+  EXPECT_FALSE(Exists(folder));
+  std::set<std::string> left;
+  ListTree(installFolder_, left);
+  for (const std::string &path : left)
+    EXPECT_TRUE(path.find("\\Music\\") != std::string::npos || path.find("\\CommonUI\\") != std::string::npos)
+        << path;
+  EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{});
+}
+
+// The uninstaller killed at whatever moment its walk has reached when the
+// first file it removes is gone: run again from the list of installed
+// programs while the entry is there, else after one more install, it
+// leaves only the player's save.
+TEST_F(SampleInstall, ARemovalKilledOnTheWayIsFinishedByRunningItAgain) {
+  RunInstall({"Reed Runner"});
+  const SampleProduct &reed = Products[2];
+  const std::string folder = ProductFolder(reed);
+  std::ofstream(folder + "\\REEDRUN.SAV") << "level 2";
+  {
+    std::string command = RegistryValue("QMG Reed Runner", "UninstallString");
+    SetupProcess program(setup_driver::CommandLine{command, setup_driver::UninstallCaption});
+    Shown question = program.Next();
+    ASSERT_TRUE(IsMessage(question, "Do you want to remove Reed Runner?"));
+    program.Press(question.window, IDYES);
+    DWORD start = GetTickCount();
+    while (program.Running() && Exists(ProgramsGroup() + "\\Reed Runner.lnk") && GetTickCount() - start < 15000)
+      Sleep(0);
+    program.Kill();
+  }
+  bool entryLeft = !EntriesNamed("QMG ").empty();
+  printf("killed with the entry %s\n", entryLeft ? "left" : "gone");
+  if (!entryLeft) {
+    EXPECT_EQ(RunInstall({"Reed Runner"}), std::vector<std::string>{});
+  }
+  Removal removal = RunUninstall(reed, IDYES);
+  EXPECT_EQ(removal.exitCode, 0u);
+  EXPECT_TRUE(setup_driver::WaitForUninstallerRemoval(Uninstaller(reed), 10000));
+  std::set<std::string> left;
+  ListTree(folder, left);
+  EXPECT_EQ(left, std::set<std::string>{folder + "\\REEDRUN.SAV"});
+  EXPECT_EQ(ReadFileBytes(folder + "\\REEDRUN.SAV"), "level 2");
+  EXPECT_FALSE(Exists(ProgramsGroup() + "\\Reed Runner.lnk"));
+  EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{});
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 // the walk against a plain model of the format: the records are the texts
 // between NULs, the first (the title) is never visited, the others are
 // visited newest first while each starts with F, D or K in either case, and
-// an empty record or another kind ends the walk as invalid. The walk must
+// an empty record or another kind ends the walk as invalid; a torn tail
+// (bytes after the last NUL, NULs after the last record's) is passed over. The walk must
 // visit exactly the model's records, in its order, with texts that lie
 // inside the log, and stop at once when told to. The bytes are held in a
 // buffer of exactly their size so that a read past the end trips
@@ -51,10 +52,14 @@ bool Visit(char kind, const char *text, void *context) {
 // What the walk should visit, and whether the log is valid.
 bool Model(const unsigned char *log, size_t size, std::vector<Record> &expected) {
   expected.clear();
+  // A torn tail: bytes after the last NUL, and NULs after the NUL that ends
+  // the last record, are not part of the log.
+  while (size > 0 && log[size - 1] != '\0')
+    size--;
+  while (size > 1 && log[size - 2] == '\0')
+    size--;
   if (size <= 1)
     return true;
-  if (log[size - 1] != '\0')
-    return false;
   std::vector<std::string> records;
   std::string current;
   for (size_t i = 0; i + 1 < size; i++) {

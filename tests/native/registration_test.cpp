@@ -26,7 +26,8 @@ Lines Register(const std::vector<DryEntry> &entries, const std::vector<bool> &an
   strcpy(ProductTitle, "Test Game");
   strcpy(ProductVersion, "1.1");
   strcpy(ProductFolder, Folder);
-  registered = RegisterProduct(DryInstallHost());
+  std::string name;
+  registered = PrepareProductEntry(DryInstallHost(), name) && WriteProductEntry(DryInstallHost(), name.c_str());
   return DryOperations();
 }
 

@@ -76,6 +76,19 @@ TEST(RemovalWalk, AnInstallersOwnLogIsUndoneNewestFirst) {
                    "delete ansi C:\\QMG\\REED\\unsetup.ctl", "rmdir C:\\QMG\\REED", "rmdir C:\\QMG"}));
 }
 
+// Wherever the log names them, the entry and then the log itself go after
+// every other record, followed only by the folders recorded before the log.
+TEST(RemovalWalk, TheEntryAndThenTheLogGoLast) {
+  FakePlatform platform;
+  RemovalResult result =
+      Remove(platform, Log({"FC:\\QMG\\REED", "DC:\\QMG\\REED\\OLD.EXE", "DC:\\QMG\\REED\\unsetup.ctl",
+                            "FC:\\QMG\\REED\\sub", "KQMG Reed Runner", "DC:\\QMG\\REED\\REED.EXE"}));
+  EXPECT_EQ(result.failures, 0u);
+  EXPECT_EQ(platform.calls, (Calls{"delete ansi C:\\QMG\\REED\\REED.EXE", "rmdir C:\\QMG\\REED\\sub",
+                                   "delete ansi C:\\QMG\\REED\\OLD.EXE", "entry QMG Reed Runner",
+                                   "delete ansi C:\\QMG\\REED\\unsetup.ctl", "rmdir C:\\QMG\\REED"}));
+}
+
 TEST(RemovalWalk, RecordsBeyondWhatTheInstallerWritesAreLeftAndCounted) {
   struct Case {
     const char *why;

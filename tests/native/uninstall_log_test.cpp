@@ -66,7 +66,10 @@ TEST(UninstallLog, ReaderWalksNewestFirstAndNeverActsOnTheTitle) {
       {"empty file", "", {}, true},
       {"a single byte", std::string(1, '\0'), {}, true},
       {"a single letter", "A", {}, true},
-      {"no final NUL", Log({"AGame", "DC:\\a"}) + "DC:\\b", {}, false},
+      // Torn by a power loss: the complete records are walked.
+      {"a last record without its NUL", Log({"AGame", "DC:\\a"}) + "DC:\\b", {"DC:\\a"}, true},
+      {"NULs where data never came", Log({"AGame", "DC:\\a"}) + std::string(8, '\0'), {"DC:\\a"}, true},
+      {"a torn title", "AGa", {}, true},
       {"A in the middle stops the walk there", Log({"AGame", "DC:\\early", "AOther", "DC:\\late"}), {"DC:\\late"}, false},
       {"an empty record", Log({"AGame", "DC:\\a", "", "DC:\\b"}), {"DC:\\b"}, false},
       {"an unknown kind", Log({"AGame", "XC:\\a"}), {}, false},

@@ -149,7 +149,7 @@ bool PrintInstallation(const std::string &installFolder) {
         for (const char *name : {"DisplayName", "UninstallString", "Folder", "Version", "Publisher", "DisplayVersion",
                                  "InstallLocation", "DisplayIcon"})
           printf("    %s = %s\n", name, UninstallValue(path, name).c_str());
-        for (const char *name : {"NoModify", "NoRepair", "EstimatedSize"})
+        for (const char *name : {"NoModify", "NoRepair", "EstimatedSize", "InstallFinished"})
           printf("    %s = %s\n", name, UninstallNumber(path, name).c_str());
         break;
       case 'F':

@@ -13,6 +13,7 @@
 // machine recorded (the further lines of a message each after "+ ").
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -31,13 +32,25 @@
 
 namespace {
 
-std::vector<int> Offered;
+struct Offer {
+  std::string title;
+  int slot;
+};
+std::vector<Offer> Offered;
 std::string Only;
 
 bool PackagePresent(const char *path) { return QueryPathKind(path) == PathKind::File; }
 void OfferProduct(const char *title, int slot) {
   if (Only.empty() || Only == title)
-    Offered.push_back(slot);
+    Offered.push_back({title, slot});
+}
+
+// SETUP.EXE installs the products in the order of its sorted list box, by
+// title, not in the order of the script: what one product records can
+// depend on what another made before it (the Start Menu group folder).
+void SortAsTheListDoes() {
+  std::stable_sort(Offered.begin(), Offered.end(),
+                   [](const Offer &a, const Offer &b) { return lstrcmpiA(a.title.c_str(), b.title.c_str()) < 0; });
 }
 
 std::string ValueOf(HKEY key, const char *name, const char *value) {
@@ -61,7 +74,9 @@ std::vector<DryEntry> InstalledEntries() {
     if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
       break;
     if (strncmp(name, "QMG ", 4) == 0)
-      entries.push_back({name, ValueOf(key, name, "Folder"), ValueOf(key, name, "Version")});
+      entries.push_back({name, ValueOf(key, name, "Folder"), ValueOf(key, name, "Version"),
+                         RegGetValueA(key, name, "InstallFinished", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+                             ERROR_SUCCESS});
   }
   RegCloseKey(key);
   return entries;
@@ -106,9 +121,10 @@ int main(int argc, char **argv) {
   BuildSharedKeyTable(SharedKeyTable);
   if (!ScanProducts({PackagePresent, OfferProduct}))
     return 1;
-  for (int slot : Offered) {
-    BuildProductKeyTable(slot, ProductKeyTable);
-    ScriptCursor = ProductSections[slot];
+  SortAsTheListDoes();
+  for (const Offer &offer : Offered) {
+    BuildProductKeyTable(offer.slot, ProductKeyTable);
+    ScriptCursor = ProductSections[offer.slot];
     size_t first = DryLogRecords().size();
     InstallProduct(DryInstallHost());
     printf("log %s\n", ProductFolder);

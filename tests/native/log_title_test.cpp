@@ -1,9 +1,10 @@
-// The uninstaller's judgement of a log before it asks anything.
+// The head of a log: the title the uninstaller asks about, and the
+// installer checks before it removes an unregistered install.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "unsetup/log_head.h"
+#include "base/uninstall_log.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ struct HeadCase {
 
 class LogHead : public testing::TestWithParam<HeadCase> {};
 
-TEST_P(LogHead, TitleOnlyFromAnEndedLogThatStartsWithItsTitle) {
+TEST_P(LogHead, TitleOnlyFromALogThatStartsWithItsWholeTitle) {
   const HeadCase &c = GetParam();
   std::string title = "left over";
   EXPECT_EQ(ReadLogTitle(reinterpret_cast<const unsigned char *>(c.log.data()), c.log.size(), title), c.usable);
@@ -31,8 +32,9 @@ INSTANTIATE_TEST_SUITE_P(
                     HeadCase{"title_only", "AReed Runner\0"s, true, "Reed Runner"},
                     HeadCase{"lower_case_kind", "aReed Runner\0KQMG Reed Runner\0"s, true, "Reed Runner"},
                     HeadCase{"empty_title", "A\0DC:\\x\0"s, true, ""},
-                    // Cut short: the last record has no NUL.
-                    HeadCase{"cut_short", "AReed Runner\0DC:\\QMG\\x"s, false, ""},
+                    // Torn by a power loss: the last record has no NUL.
+                    HeadCase{"torn_tail", "AReed Runner\0DC:\\QMG\\x"s, true, "Reed Runner"},
+                    HeadCase{"zero_filled_tail", "AReed Runner\0\0\0\0"s, true, "Reed Runner"},
                     HeadCase{"title_cut_short", "AReed Runner"s, false, ""},
                     HeadCase{"starts_with_a_file", "DC:\\QMG\\x\0AReed Runner\0"s, false, ""},
                     HeadCase{"starts_with_nul", "\0AReed Runner\0"s, false, ""}, HeadCase{"one_nul", "\0"s, false, ""},
