@@ -3,7 +3,10 @@
 // own ZIP writer (zip_writer.h), scrambled as it goes, into a temporary
 // file beside the package, which is renamed over the package only when
 // everything succeeded: a failed pack leaves an older package as it was.
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -112,6 +115,52 @@ bool WritePackage(const std::string &package, const std::vector<ZipEntry> &membe
   return ok;
 }
 
+// On a terminal, one line that counts the files and bytes written so far,
+// redrawn at most ten times a second and cleared at the end; nothing at
+// all when the output goes elsewhere.
+class Progress {
+public:
+  Progress(const std::string &package, const std::vector<ZipEntry> &members)
+      : package_(package), members_(members), shown_(isatty(fileno(stdout)) != 0) {
+    for (const ZipEntry &member : members)
+      if (!member.folder) {
+        files_++;
+        bytes_ += member.size;
+      }
+  }
+  bool shown() const { return shown_; }
+  void Written(size_t index) {
+    const ZipEntry &member = members_[index];
+    if (member.folder)
+      return;
+    filesDone_++;
+    bytesDone_ += member.size;
+    auto now = std::chrono::steady_clock::now();
+    if (filesDone_ < files_ && now - drawn_ < std::chrono::milliseconds(100))
+      return;
+    drawn_ = now;
+    int length = printf("\r%s: %zu of %zu files, %.1f of %.1f MB", package_.c_str(), filesDone_, files_,
+                        bytesDone_ / 1048576.0, bytes_ / 1048576.0);
+    width_ = length > width_ ? length : width_;
+    fflush(stdout);
+  }
+  void Clear() {
+    if (shown_ && filesDone_ > 0) {
+      printf("\r%*s\r", width_, "");
+      fflush(stdout);
+    }
+  }
+
+private:
+  std::string package_;
+  const std::vector<ZipEntry> &members_;
+  bool shown_;
+  size_t files_ = 0, filesDone_ = 0;
+  uint64_t bytes_ = 0, bytesDone_ = 0;
+  std::chrono::steady_clock::time_point drawn_;
+  int width_ = 0;
+};
+
 // pack's own options, taken out of the arguments: --strict, --level N and
 // --threads N (or --level=N, --threads=N). False, with one sentence in
 // `report`, for a bad value.
@@ -208,8 +257,11 @@ int RunPack(int argc, char **argv) {
   if (members.empty())
     warnings.push_back(folder + ": the folder is empty: the package has no members, which SETUP.EXE "
                                 "reports as result 1 (Error unpacking)");
+  // Named by their path in FOLDER, so that inside a build, which packs many
+  // folders, each warning says which package it is about.
   for (const std::string &warning : warnings)
-    fprintf(stderr, "qmgdist pack: warning: %s\n", warning.c_str());
+    fprintf(stderr, "qmgdist pack: warning: %s%s\n", members.empty() ? "" : (folder + "/").c_str(),
+            warning.c_str());
   if (options.strict && !warnings.empty()) {
     fprintf(stderr, "qmgdist pack: --strict: the warnings above fail the pack; %s not written\n",
             package.c_str());
@@ -220,12 +272,18 @@ int RunPack(int argc, char **argv) {
   zip.level = options.level;
   zip.threads = options.threads;
   zip.key = arguments.key.bytes;
-  if (!WritePackage(package, members, zip, report)) {
+  Progress progress(package, members);
+  if (progress.shown())
+    zip.written = [&progress](size_t index) { progress.Written(index); };
+  bool written = WritePackage(package, members, zip, report);
+  progress.Clear();
+  if (!written) {
     fprintf(stderr, "qmgdist pack: %s\n", report.c_str());
     return 2;
   }
   size_t folders = std::count_if(members.begin(), members.end(), [](const ZipEntry &m) { return m.folder; });
   printf("%s: %zu files and %zu folders packed with the %s key table\n", package.c_str(),
          members.size() - folders, folders, arguments.key.name.c_str());
+  fflush(stdout); // before the next package's warnings on stderr, inside a build
   return 0;
 }

@@ -418,10 +418,10 @@ TEST_F(QmgdistPackage, PackWarnsAboutNamesTheInstallerMergesAndStrictRefusesThem
   Outcome packed = Run({"pack", "--key", "01", tree, package});
   EXPECT_EQ(packed.status, 0) << packed.err;
   EXPECT_EQ(packed.err,
-            "qmgdist pack: warning: a:b.txt: the installer names it a_b.txt\n"
-            "qmgdist pack: warning: a?b.txt: the installer names it a_b.txt; it replaces a:b.txt, which the "
-            "installer names the same\n"
-            "qmgdist pack: warning: a_b.txt: it replaces a:b.txt, which the installer names the same\n");
+            "qmgdist pack: warning: " + tree + "/a:b.txt: the installer names it a_b.txt\n"
+            "qmgdist pack: warning: " + tree + "/a?b.txt: the installer names it a_b.txt; it replaces a:b.txt, "
+            "which the installer names the same\n"
+            "qmgdist pack: warning: " + tree + "/a_b.txt: it replaces a:b.txt, which the installer names the same\n");
   // What the warnings say: one file is left of three.
   Outcome extracted = Run({"extract", "--key", "01", package, scratch_ / "out"});
   EXPECT_EQ(LastLine(extracted.out), "result: 0");
@@ -435,6 +435,25 @@ TEST_F(QmgdistPackage, PackWarnsAboutNamesTheInstallerMergesAndStrictRefusesThem
             std::string::npos)
       << strict.err;
   EXPECT_EQ(ScratchFolder::Read(package), "older package");
+}
+
+TEST_F(QmgdistPackage, ProgressShowsOnATerminalAndNowhereElse) {
+  std::string tree = MakeTree();
+  std::string package = scratch_ / "P.QPK";
+  std::string last = package + ": 6 files and 5 folders packed with the 01 key table\n";
+  Outcome piped = Run({"pack", "--key", "01", tree, package});
+  ASSERT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(piped.out, last);
+
+  // script(1) gives the command a terminal and copies what it shows.
+  std::string shown;
+  std::string command = ShellCommand(QMGDIST_PATH, {"pack", "--key", "01", tree, package});
+  ASSERT_EQ(RunShellCommand("script -qec " + ShellQuote(command) + " /dev/null", shown), 0);
+  EXPECT_NE(shown.find("\r" + package + ": 6 of 6 files, 0.1 of 0.1 MB"), std::string::npos) << shown;
+  // The count is blanked out before the last line (which the terminal
+  // ends with CR LF).
+  EXPECT_TRUE(EndsWith(shown, " \r" + last.substr(0, last.size() - 1) + "\r\n"))
+      << shown;
 }
 
 } // namespace
