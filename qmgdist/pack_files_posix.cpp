@@ -8,25 +8,9 @@
 #include <cstring>
 #include <ctime>
 
-namespace {
+#include "qmgdist/zip_writer.h"
 
-// DOS times count local time in 2-second steps from 1980 to 2107; times
-// outside that range are clamped to its ends.
-void DosTimeOf(time_t when, uint16_t &dosDate, uint16_t &dosTime) {
-  struct tm local;
-  if (!localtime_r(&when, &local) || local.tm_year < 80) {
-    dosDate = (1 << 5) | 1;
-    dosTime = 0;
-    return;
-  }
-  if (local.tm_year > 207) {
-    dosDate = static_cast<uint16_t>((127 << 9) | (12 << 5) | 31);
-    dosTime = static_cast<uint16_t>((23 << 11) | (59 << 5) | 29);
-    return;
-  }
-  dosDate = static_cast<uint16_t>(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
-  dosTime = static_cast<uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
-}
+namespace {
 
 SourceEntry EntryOf(const struct stat &info) {
   SourceEntry entry;
@@ -34,7 +18,8 @@ SourceEntry EntryOf(const struct stat &info) {
                                                                                   : SourceKind::Other;
   entry.size = entry.kind == SourceKind::File ? static_cast<uint64_t>(info.st_size) : 0;
   entry.readOnly = (info.st_mode & S_IWUSR) == 0;
-  DosTimeOf(info.st_mtime, entry.dosDate, entry.dosTime);
+  struct tm local;
+  DosTimeOf(localtime_r(&info.st_mtime, &local), entry.dosDate, entry.dosTime);
   entry.identity = std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
   return entry;
 }

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "qmgdist/zip_writer.h"
+
 namespace {
 
 std::wstring Wide(const std::string &text, UINT codePage = CP_UTF8) {
@@ -44,22 +46,11 @@ std::string Reason(DWORD error) {
 // The modification time as local time, by the C runtime's rules for that
 // date, as the POSIX half does: the same tree gives the same DOS times on
 // both systems.
-void DosTimeOf(const FILETIME &written, uint16_t &dosDate, uint16_t &dosTime) {
+void DosTimeOfWriteTime(const FILETIME &written, uint16_t &dosDate, uint16_t &dosTime) {
   uint64_t ticks = (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
   __time64_t when = static_cast<__time64_t>(ticks / 10000000) - 11644473600LL;
   struct tm local;
-  if (_localtime64_s(&local, &when) != 0 || local.tm_year < 80) {
-    dosDate = (1 << 5) | 1;
-    dosTime = 0;
-    return;
-  }
-  if (local.tm_year > 207) {
-    dosDate = static_cast<uint16_t>((127 << 9) | (12 << 5) | 31);
-    dosTime = static_cast<uint16_t>((23 << 11) | (59 << 5) | 29);
-    return;
-  }
-  dosDate = static_cast<uint16_t>(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
-  dosTime = static_cast<uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
+  DosTimeOf(_localtime64_s(&local, &when) == 0 ? &local : nullptr, dosDate, dosTime);
 }
 
 // The full path, upper-cased: Windows names one file by one such path
@@ -86,7 +77,7 @@ SourceEntry EntryOf(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILET
     entry.kind = SourceKind::File;
   entry.size = entry.kind == SourceKind::File ? (static_cast<uint64_t>(sizeHigh) << 32) | sizeLow : 0;
   entry.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-  DosTimeOf(written, entry.dosDate, entry.dosTime);
+  DosTimeOfWriteTime(written, entry.dosDate, entry.dosTime);
   entry.identity = IdentityOf(path);
   return entry;
 }

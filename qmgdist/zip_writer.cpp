@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "base/file_system.h"
@@ -416,6 +417,19 @@ private:
 
 } // namespace
 
+void DosTimeOf(const struct tm *local, uint16_t &dosDate, uint16_t &dosTime) {
+  if (!local || local->tm_year < 80) {
+    dosDate = (1 << 5) | 1;
+    dosTime = 0;
+  } else if (local->tm_year > 207) {
+    dosDate = static_cast<uint16_t>((127 << 9) | (12 << 5) | 31);
+    dosTime = static_cast<uint16_t>((23 << 11) | (59 << 5) | 29);
+  } else {
+    dosDate = static_cast<uint16_t>(((local->tm_year - 80) << 9) | ((local->tm_mon + 1) << 5) | local->tm_mday);
+    dosTime = static_cast<uint16_t>((local->tm_hour << 11) | (local->tm_min << 5) | (local->tm_sec / 2));
+  }
+}
+
 bool WriteZipArchive(FILE *out, const std::string &outName, const std::vector<ZipEntry> &entries,
                      const ZipOptions &options, std::string &report) {
   if (entries.size() > 0xFFFF) {
@@ -443,8 +457,16 @@ bool WriteZipArchive(FILE *out, const std::string &outName, const std::vector<Zi
   work.ahead = ZipPiecesAheadPerThread * threads;
   work.results.resize(pieces.size());
   std::vector<std::thread> deflating;
-  for (unsigned t = 0; t < threads && t < pieces.size(); t++)
-    deflating.emplace_back(DeflatingThread, std::ref(work));
+  try {
+    for (unsigned t = 0; t < threads && t < pieces.size(); t++)
+      deflating.emplace_back(DeflatingThread, std::ref(work));
+  } catch (const std::system_error &) {
+    // Fewer threads than asked for make the same bytes, only later.
+  }
+  if (deflating.empty() && !pieces.empty()) {
+    report = "cannot start a thread to deflate the files";
+    return false;
+  }
 
   Output output(out, outName, options.key);
   std::vector<uint8_t> directory;

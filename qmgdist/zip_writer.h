@@ -30,6 +30,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -54,6 +55,11 @@ struct ZipOptions {
   // Called after each member is written, with its index; may be empty.
   std::function<void(size_t)> written;
 };
+
+// The DOS date and time of a moment given as local time (`local` null when
+// the conversion failed): 2-second steps from 1980 to 2107, a moment
+// outside that range clamped to its ends.
+void DosTimeOf(const struct tm *local, uint16_t &dosDate, uint16_t &dosTime);
 
 // Writes the archive from the start of `out`, an empty file opened for
 // writing in binary mode (seeks back into what it wrote are allowed), and
