@@ -43,6 +43,15 @@ std::string Reason(DWORD error) {
   return length ? std::string(text, length) : "error " + std::to_string(error);
 }
 
+// Reports of the calls made through the Win32 API go out through errno, as
+// those of the C runtime do (LastSystemReason).
+void SetErrnoFromLastError() {
+  DWORD error = GetLastError();
+  errno = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT
+          : error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
+                                                                             : EIO;
+}
+
 // The modification time as local time, by the C runtime's rules for that
 // date, as the POSIX half does: the same tree gives the same DOS times on
 // both systems.
@@ -89,8 +98,10 @@ std::string SourcePathFromArgument(const char *argument) { return Utf8(Wide(argu
 SourceEntry InspectSourcePath(const std::string &path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   std::wstring wide = Wide(path);
-  if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data))
+  if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
+    SetErrnoFromLastError();
     return SourceEntry();
+  }
   SourceEntry entry = EntryOf(data.dwFileAttributes & ~FILE_ATTRIBUTE_REPARSE_POINT, data.nFileSizeHigh,
                               data.nFileSizeLow, data.ftLastWriteTime, wide);
   return entry;
@@ -167,7 +178,10 @@ bool TruncateOpenFile(FILE *file, uint64_t size) {
 }
 
 bool ReplaceFileWith(const std::string &from, const std::string &to) {
-  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING))
+    return true;
+  SetErrnoFromLastError();
+  return false;
 }
 
 void RemoveFileQuietly(const std::string &path) { DeleteFileW(Wide(path).c_str()); }
