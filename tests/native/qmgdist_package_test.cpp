@@ -216,6 +216,15 @@ TEST_F(QmgdistPackage, ArgumentAndFileErrorsAreOneSentenceAndExitTwo) {
   std::string package = scratch_ / "P.QPK";
   std::string missing = scratch_ / "missing";
   ScratchFolder::Write(scratch_ / "file.txt", "x");
+  // A plain archive whose end record points past its start, and one whose
+  // directory announces a second entry it does not hold.
+  std::string archive = ZipBuilder().Add("a.txt", "a").Build();
+  std::string moved = archive, short_ = archive;
+  moved[moved.size() - 6] = '\x7F';
+  short_[short_.size() - 12] = 2;
+  short_[short_.size() - 14] = 2;
+  ScratchFolder::Write(scratch_ / "MOVED.QPK", moved);
+  ScratchFolder::Write(scratch_ / "SHORT.QPK", short_);
   struct Case {
     std::vector<std::string> arguments;
     std::string says;
@@ -237,6 +246,10 @@ TEST_F(QmgdistPackage, ArgumentAndFileErrorsAreOneSentenceAndExitTwo) {
       {{"pack", "--key", "01", scratch_ / "file.txt", package}, scratch_ / "file.txt" + ": not a folder"},
       {{"pack", "--key", "01", tree, missing + "/P.QPK"}, missing + "/P.QPK: cannot create a temporary file"},
       {{"list", "--key", "01", missing}, missing + ": cannot open: No such file or directory"},
+      {{"list", "--key", "zero", scratch_ / "MOVED.QPK"},
+       "MOVED.QPK: cannot read the archive: its central directory is not where its end record says"},
+      {{"list", "--key", "zero", scratch_ / "SHORT.QPK"},
+       "SHORT.QPK: cannot read the archive: entry 2 of its central directory is damaged"},
   };
   for (const Case &c : cases) {
     std::string shown;
