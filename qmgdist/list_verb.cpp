@@ -1,16 +1,14 @@
-// qmgdist list: the members of a package. The package is descrambled into a
-// temporary ZIP file, which libzip then reads.
-#include <unistd.h>
-#include <zip.h>
-
+// qmgdist list: the members of a package, as its central directory lists
+// them (package_listing.h).
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "qmgdist/package_listing.h"
 #include "qmgdist/package_verbs.h"
 
 const char ListHelp[] =
@@ -21,17 +19,17 @@ const char ListHelp[] =
 
 namespace {
 
-const char *MethodName(zip_uint16_t method) {
+const char *MethodName(uint16_t method) {
   switch (method) {
-  case ZIP_CM_STORE:
+  case 0:
     return "stored";
-  case ZIP_CM_DEFLATE:
+  case 8:
     return "deflated";
-  case ZIP_CM_DEFLATE64:
+  case 9:
     return "deflate64";
-  case ZIP_CM_BZIP2:
+  case 12:
     return "bzip2";
-  case ZIP_CM_LZMA:
+  case 14:
     return "lzma";
   }
   return "other";
@@ -46,29 +44,24 @@ std::string AttributeLetters(uint8_t attributes) {
   return shown;
 }
 
-void ListMembers(zip_t *archive) {
+struct FileCloser {
+  void operator()(FILE *file) const { fclose(file); }
+};
+
+// One line per member, then the totals.
+void PrintMembers(const std::vector<ListedMember> &members) {
   printf("%10s %10s  %-8s  %-19s  %-5s  %s\n", "size", "packed", "method", "modified", "attrs", "name");
-  zip_int64_t count = zip_get_num_entries(archive, 0);
   uint64_t total = 0;
-  for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); i++) {
-    zip_stat_t info;
-    if (zip_stat_index(archive, i, 0, &info) != 0) {
-      printf("(member %" PRIu64 " unreadable: %s)\n", static_cast<uint64_t>(i), zip_strerror(archive));
-      continue;
-    }
-    zip_uint8_t system = 0;
-    zip_uint32_t external = 0;
-    zip_file_get_external_attributes(archive, i, 0, &system, &external);
-    char when[32] = "?";
-    struct tm local;
-    if (localtime_r(&info.mtime, &local))
-      strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
-    printf("%10" PRIu64 " %10" PRIu64 "  %-8s  %-19s  %-5s  %s\n", static_cast<uint64_t>(info.size),
-           static_cast<uint64_t>(info.comp_size), MethodName(info.comp_method), when,
-           AttributeLetters(static_cast<uint8_t>(external)).c_str(), info.name);
-    total += info.size;
+  for (const ListedMember &member : members) {
+    char when[32];
+    snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d", 1980 + (member.dosDate >> 9),
+             (member.dosDate >> 5) & 15, member.dosDate & 31, member.dosTime >> 11, (member.dosTime >> 5) & 63,
+             (member.dosTime & 31) * 2);
+    printf("%10" PRIu32 " %10" PRIu32 "  %-8s  %-19s  %-5s  %s\n", member.size, member.packed,
+           MethodName(member.method), when, AttributeLetters(member.attributes).c_str(), member.name.c_str());
+    total += member.size;
   }
-  printf("%" PRId64 " members, %" PRIu64 " bytes\n", static_cast<int64_t>(count), total);
+  printf("%zu members, %" PRIu64 " bytes\n", members.size(), total);
 }
 
 } // namespace
@@ -76,47 +69,29 @@ void ListMembers(zip_t *archive) {
 int RunList(int argc, char **argv) {
   KeyedArguments arguments;
   std::string report;
-  if (!ParseKeyedArguments(argc, argv, 1, arguments, report)) {
+  if (!ParseKeyedArguments(argc, argv, 1, arguments, report))
     return UsageError("list", report, ListHelp);
-  }
-  const char *package = arguments.operands[0];
-  const char *temporary = getenv("TMPDIR");
-  std::string zipPath = std::string(temporary && *temporary ? temporary : "/tmp") + "/qmgdist-list-XXXXXX";
-  int descriptor = mkstemp(&zipPath[0]);
-  if (descriptor < 0) {
-    fprintf(stderr, "qmgdist list: %s: cannot create a temporary file: %s\n", zipPath.c_str(), strerror(errno));
+  std::string package = arguments.operands[0];
+  std::unique_ptr<FILE, FileCloser> file(fopen(package.c_str(), "rb"));
+  if (!file) {
+    fprintf(stderr, "qmgdist list: %s: cannot open: %s\n", package.c_str(), strerror(errno));
     return 2;
   }
-  // Written through the descriptor mkstemp made: the name is never opened
-  // again for writing, so nothing put in its place is written through.
-  FILE *zip = fdopen(descriptor, "wb");
-  if (!zip) {
-    fprintf(stderr, "qmgdist list: %s: cannot write the temporary file: %s\n", zipPath.c_str(), strerror(errno));
-    close(descriptor);
-    remove(zipPath.c_str());
-    return 2;
+  std::vector<ListedMember> members;
+  switch (ReadPackageListing(file.get(), arguments.key.bytes, members, report)) {
+  case ListingStatus::Ok:
+    PrintMembers(members);
+    return 0;
+  case ListingStatus::NotAPackage:
+    fprintf(stderr, "qmgdist list: %s: not a package under the %s key table (a different --key, or not a "
+                    "package at all)\n", package.c_str(), arguments.key.name.c_str());
+    break;
+  case ListingStatus::Damaged:
+    fprintf(stderr, "qmgdist list: %s: cannot read the archive: %s\n", package.c_str(), report.c_str());
+    break;
+  case ListingStatus::ReadFailed:
+    fprintf(stderr, "qmgdist list: %s: %s\n", package.c_str(), report.c_str());
+    break;
   }
-  bool copied = CopyScrambled(package, zip, zipPath, arguments.key.bytes, report);
-  fclose(zip);
-  int status = 2;
-  if (copied) {
-    int error = 0;
-    if (zip_t *archive = zip_open(zipPath.c_str(), ZIP_RDONLY, &error)) {
-      ListMembers(archive);
-      zip_discard(archive);
-      status = 0;
-    } else if (error == ZIP_ER_NOZIP) {
-      report = std::string(package) + ": not a package under the " + arguments.key.name +
-               " key table (a different --key, or not a package at all)";
-    } else {
-      zip_error_t detail;
-      zip_error_init_with_code(&detail, error);
-      report = std::string(package) + ": cannot read the archive: " + zip_error_strerror(&detail);
-      zip_error_fini(&detail);
-    }
-  }
-  remove(zipPath.c_str());
-  if (status != 0)
-    fprintf(stderr, "qmgdist list: %s\n", report.c_str());
-  return status;
+  return 2;
 }

@@ -64,6 +64,9 @@ int RunScriptVerb(StampStatus (*verb)(const char *, std::string &), const char *
 } // namespace
 
 int main(int argc, char **argv) {
+  // One line at a time, also into a pipe, so that stdout and stderr keep
+  // their order in a log.
+  setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
   if (argc == 2 && (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h") || !strcmp(argv[1], "help"))) {
     PrintUsage(stdout);
     return 0;

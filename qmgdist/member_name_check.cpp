@@ -25,6 +25,12 @@ bool IsValidUtf8(const std::string &name) {
   return std::count(escaped.begin(), escaped.end(), '_') == std::count(name.begin(), name.end(), '_');
 }
 
+} // namespace
+
+bool CarriesUtf8Flag(const std::string &name) { return !IsAscii(name) && IsValidUtf8(name); }
+
+namespace {
+
 std::string LastPart(const std::string &name) {
   std::string trimmed = name;
   if (!trimmed.empty() && trimmed.back() == '/')
@@ -105,7 +111,7 @@ struct Placed {
 
 Placed PlaceAsTheInstallerDoes(const std::string &stored, std::vector<std::string> &reasons) {
   Placed placed;
-  bool utf8Flag = !IsAscii(stored) && IsValidUtf8(stored);
+  bool utf8Flag = CarriesUtf8Flag(stored);
   std::string name = utf8Flag ? EscapeUtf8Name(stored) : stored;
   if (name.size() > MemberNameLimit) {
     name.resize(MemberNameLimit);

@@ -8,10 +8,14 @@
 #include <string>
 #include <vector>
 
+// Whether pack stores a name with the UTF-8 flag: valid UTF-8 by the
+// installer's own decoder, and not plain ASCII.
+bool CarriesUtf8Flag(const std::string &name);
+
 // `names` are the member names as pack stores them ("/" between levels, a
 // folder's name ending in "/"), in the order they are written; names that
 // are valid UTF-8 and not plain ASCII are taken to carry the UTF-8 flag, as
-// libzip writes them. Returns one line per name that the installer changes,
+// the ZIP writer writes them. Returns one line per name that the installer changes,
 // cannot make, cuts, or maps onto the same path as an earlier name (compared
 // without case): the name, a colon, and the reasons separated by "; ".
 std::vector<std::string> CheckMemberNames(const std::vector<std::string> &names);

@@ -1,6 +1,7 @@
 // What the installer can read of a package: a 16-bit member count and
-// 32-bit sizes and offsets, no ZIP64 records. libzip writes ZIP64 records
-// beyond them, so pack checks a tree against these limits before it packs.
+// 32-bit sizes and offsets, no ZIP64 records. pack checks a tree against
+// these limits before it writes anything; the ZIP writer checks the offsets
+// that grow as it writes.
 #pragma once
 
 #include <cstddef>

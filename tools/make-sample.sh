@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
 # Builds the sample distribution from its source folder sample/source/ into
 # OUT_FOLDER with "qmgdist build":
-#   make-sample.sh OUT_FOLDER WIN32_BUILD_FOLDER QMGDIST
+#   make-sample.sh OUT_FOLDER WIN32_BUILD_FOLDER QMGDIST [QMGDIST_EXE]
 # The source folder is the layout a game maker learns: SETUP.CTL, a folder
 # per package, the files the C lines copy. What the repository cannot hold
 # as it stands is added to a staging copy first: the stand-in games (built
 # by the Win32 build), the background picture (drawn by
 # sample/draw_background.py) and the read-only attribute of the level
 # files. SETUP.EXE and the uninstaller come from the same Win32 build.
+#
+# With QMGDIST_EXE, the Windows qmgdist.exe builds the same staging copy
+# again under Wine (tools/wine-run.sh, in the session QMG_WINE_SESSION
+# names) into OUT_FOLDER.windows, and the two distributions must hold the
+# same files with the same bytes: the packages' DOS times come from the
+# staging copy's times, which both builds read.
 set -euo pipefail
 out=${1:?out folder}
 win32=$(cd "${2:?Win32 build folder}" && pwd)
 qmgdist=${3:?qmgdist}
+qmgdist_exe=${4:-}
 here=$(cd "$(dirname "$0")/.." && pwd)
 
 mkdir -p "$out"
@@ -31,5 +38,16 @@ chmod a-w "$staging"/REEDRUN/levels/*.dat
 
 "$qmgdist" build --clean --setup "$win32/SETUP.exe" --uninstaller "$win32/unsetup/unsetup.exe" \
   "$staging" "$out" >/dev/null
+if [ -n "$qmgdist_exe" ]; then
+  # Wine takes the Linux paths as paths on its drive Z:.
+  rm -rf "$out.windows"
+  "$here/tools/wine-run.sh" "$qmgdist_exe" build --clean --setup "$win32/SETUP.exe" \
+    --uninstaller "$win32/unsetup/unsetup.exe" "$staging" "$out.windows" >/dev/null
+  if ! diff -r "$out" "$out.windows"; then
+    echo "make-sample: qmgdist.exe built a different distribution from the same source" >&2
+    exit 1
+  fi
+  echo "make-sample: qmgdist and qmgdist.exe built the same bytes: $(ls "$out" | wc -l) files"
+fi
 chmod -R u+w "$staging"
 rm -rf "$staging"

@@ -179,20 +179,22 @@ TEST_F(QmgdistPackage, ListShowsEveryMemberWithSizeTimeAndAttributes) {
   ASSERT_EQ(Run({"pack", "--key", "shared", tree, package}).status, 0);
   Outcome listed = Run({"list", "--key", "shared", package});
   ASSERT_EQ(listed.status, 0) << listed.err;
+  // Files too small to shrink are stored; only the large mixed one is
+  // deflated.
   struct Row {
-    const char *name, *size, *attributes;
+    const char *name, *size, *attributes, *method;
   } rows[] = {
-      {"a b/", " 0 ", "---d-"},
-      {"a b/c d.txt", " 6 ", "----a"},
-      {"a b/deep/", " 0 ", "---d-"},
-      {"a b/deep/er/", " 0 ", "---d-"},
-      {"a b/deep/er/mixed.bin", " 150000 ", "----a"},
-      {"empty file.txt", " 0 ", "----a"},
-      {"empty folder/", " 0 ", "---d-"},
-      {"levels/", " 0 ", "---d-"},
-      {"levels/caf\xC3\xA9.txt", " 10 ", "----a"},
-      {"levels/read only.dat", " 12 ", "r---a"},
-      {"readme.txt", " 13 ", "----a"},
+      {"a b/", " 0 ", "---d-", "stored"},
+      {"a b/c d.txt", " 6 ", "----a", "stored"},
+      {"a b/deep/", " 0 ", "---d-", "stored"},
+      {"a b/deep/er/", " 0 ", "---d-", "stored"},
+      {"a b/deep/er/mixed.bin", " 150000 ", "----a", "deflated"},
+      {"empty file.txt", " 0 ", "----a", "stored"},
+      {"empty folder/", " 0 ", "---d-", "stored"},
+      {"levels/", " 0 ", "---d-", "stored"},
+      {"levels/caf\xC3\xA9.txt", " 10 ", "----a", "stored"},
+      {"levels/read only.dat", " 12 ", "r---a", "stored"},
+      {"readme.txt", " 13 ", "----a", "stored"},
   };
   size_t at = listed.out.find('\n') + 1; // past the heading
   for (const Row &row : rows) {
@@ -204,8 +206,7 @@ TEST_F(QmgdistPackage, ListShowsEveryMemberWithSizeTimeAndAttributes) {
     EXPECT_NE(line.find(row.size), std::string::npos) << line;
     EXPECT_NE(line.find("2001-02-03 04:05:06"), std::string::npos) << line;
     EXPECT_NE(line.find(row.attributes), std::string::npos) << line;
-    EXPECT_NE(line.find(row.name[strlen(row.name) - 1] == '/' ? "stored" : "deflated"), std::string::npos)
-        << line;
+    EXPECT_NE(line.find(std::string("  ") + row.method + " "), std::string::npos) << line;
   }
   EXPECT_EQ(listed.out.substr(at), "11 members, 150041 bytes\n");
 }
@@ -215,6 +216,15 @@ TEST_F(QmgdistPackage, ArgumentAndFileErrorsAreOneSentenceAndExitTwo) {
   std::string package = scratch_ / "P.QPK";
   std::string missing = scratch_ / "missing";
   ScratchFolder::Write(scratch_ / "file.txt", "x");
+  // A plain archive whose end record points past its start, and one whose
+  // directory announces a second entry it does not hold.
+  std::string archive = ZipBuilder().Add("a.txt", "a").Build();
+  std::string moved = archive, short_ = archive;
+  moved[moved.size() - 6] = '\x7F';
+  short_[short_.size() - 12] = 2;
+  short_[short_.size() - 14] = 2;
+  ScratchFolder::Write(scratch_ / "MOVED.QPK", moved);
+  ScratchFolder::Write(scratch_ / "SHORT.QPK", short_);
   struct Case {
     std::vector<std::string> arguments;
     std::string says;
@@ -236,6 +246,10 @@ TEST_F(QmgdistPackage, ArgumentAndFileErrorsAreOneSentenceAndExitTwo) {
       {{"pack", "--key", "01", scratch_ / "file.txt", package}, scratch_ / "file.txt" + ": not a folder"},
       {{"pack", "--key", "01", tree, missing + "/P.QPK"}, missing + "/P.QPK: cannot create a temporary file"},
       {{"list", "--key", "01", missing}, missing + ": cannot open: No such file or directory"},
+      {{"list", "--key", "zero", scratch_ / "MOVED.QPK"},
+       "MOVED.QPK: cannot read the archive: its central directory is not where its end record says"},
+      {{"list", "--key", "zero", scratch_ / "SHORT.QPK"},
+       "SHORT.QPK: cannot read the archive: entry 2 of its central directory is damaged"},
   };
   for (const Case &c : cases) {
     std::string shown;
@@ -416,10 +430,10 @@ TEST_F(QmgdistPackage, PackWarnsAboutNamesTheInstallerMergesAndStrictRefusesThem
   Outcome packed = Run({"pack", "--key", "01", tree, package});
   EXPECT_EQ(packed.status, 0) << packed.err;
   EXPECT_EQ(packed.err,
-            "qmgdist pack: warning: a:b.txt: the installer names it a_b.txt\n"
-            "qmgdist pack: warning: a?b.txt: the installer names it a_b.txt; it replaces a:b.txt, which the "
-            "installer names the same\n"
-            "qmgdist pack: warning: a_b.txt: it replaces a:b.txt, which the installer names the same\n");
+            "qmgdist pack: warning: " + tree + "/a:b.txt: the installer names it a_b.txt\n"
+            "qmgdist pack: warning: " + tree + "/a?b.txt: the installer names it a_b.txt; it replaces a:b.txt, "
+            "which the installer names the same\n"
+            "qmgdist pack: warning: " + tree + "/a_b.txt: it replaces a:b.txt, which the installer names the same\n");
   // What the warnings say: one file is left of three.
   Outcome extracted = Run({"extract", "--key", "01", package, scratch_ / "out"});
   EXPECT_EQ(LastLine(extracted.out), "result: 0");
@@ -433,6 +447,25 @@ TEST_F(QmgdistPackage, PackWarnsAboutNamesTheInstallerMergesAndStrictRefusesThem
             std::string::npos)
       << strict.err;
   EXPECT_EQ(ScratchFolder::Read(package), "older package");
+}
+
+TEST_F(QmgdistPackage, ProgressShowsOnATerminalAndNowhereElse) {
+  std::string tree = MakeTree();
+  std::string package = scratch_ / "P.QPK";
+  std::string last = package + ": 6 files and 5 folders packed with the 01 key table\n";
+  Outcome piped = Run({"pack", "--key", "01", tree, package});
+  ASSERT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(piped.out, last);
+
+  // script(1) gives the command a terminal and copies what it shows.
+  std::string shown;
+  std::string command = ShellCommand(QMGDIST_PATH, {"pack", "--key", "01", tree, package});
+  ASSERT_EQ(RunShellCommand("script -qec " + ShellQuote(command) + " /dev/null", shown), 0);
+  EXPECT_NE(shown.find("\r" + package + ": 6 of 6 files, 0.1 of 0.1 MB"), std::string::npos) << shown;
+  // The count is blanked out before the last line (which the terminal
+  // ends with CR LF).
+  EXPECT_TRUE(EndsWith(shown, " \r" + last.substr(0, last.size() - 1) + "\r\n"))
+      << shown;
 }
 
 } // namespace
