@@ -15,3 +15,13 @@
 // cannot make, cuts, or maps onto the same path as an earlier name (compared
 // without case): the name, a colon, and the reasons separated by "; ".
 std::vector<std::string> CheckMemberNames(const std::vector<std::string> &names);
+
+// The same warnings apart: the name as a line can show it, the reasons, and
+// the first reason in general words (the same for every name it concerns),
+// by which a report can gather many names into one line.
+struct NameWarning {
+  std::string name;
+  std::string reasons;
+  std::string kind;
+};
+std::vector<NameWarning> CheckMemberNameWarnings(const std::vector<std::string> &names);

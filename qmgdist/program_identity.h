@@ -1,0 +1,15 @@
+// What a file handed to build as SETUP.EXE or the uninstaller is. A
+// distribution made with the wrong file (a README, the x86_64 twin, the
+// uninstaller in SETUP.EXE's place) looks complete and fails on the
+// player's machine, so build reads the file's Windows headers and version
+// information before it uses it.
+#pragma once
+
+#include <string>
+
+// True when `path` is the project's i686 Windows program whose version
+// information names it `originalName` ("SETUP.EXE" or "unsetup.exe",
+// compared without case) with the company "Quillmarsh Games". Otherwise
+// false, with one sentence in `report` that names the file and says what it
+// is instead.
+bool IsProjectProgram(const std::string &path, const char *originalName, std::string &report);
