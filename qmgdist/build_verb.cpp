@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -28,17 +29,22 @@
 #include "script/product_code.h"
 
 const char BuildHelp[] =
-    "  build [--clean] [--setup EXE] [--uninstaller EXE] SOURCE OUT\n"
+    "  build [--clean] [--strict] [--no-warn=KIND]... [-q] [--setup EXE]\n"
+    "        [--uninstaller EXE] SOURCE OUT\n"
     "                  make the distribution OUT from the source folder SOURCE:\n"
     "                  SETUP.CTL, a folder per package (REEDRUN/ for\n"
     "                  REEDRUN.QPK), the files C lines copy and SETUPBK.QBK.\n"
-    "                  Packs every package with the key SETUP.EXE uses for it,\n"
-    "                  copies the files, adds SETUP.EXE and UNSETUP.EXE (from\n"
-    "                  the Win32 build unless given), stamps the script and runs\n"
-    "                  check. --clean empties OUT first (a distribution only);\n"
-    "                  otherwise OUT may hold\n"
-    "                  only files this build writes. Exit 1 when check finds an\n"
-    "                  error or a package would need two keys.\n";
+    "                  Checks the script first, packs every package with the\n"
+    "                  key SETUP.EXE uses for it, copies the files, adds\n"
+    "                  SETUP.EXE and UNSETUP.EXE, stamps the script and runs\n"
+    "                  check, whose findings name the files in SOURCE. All is\n"
+    "                  made in a folder beside OUT that replaces OUT only when\n"
+    "                  the build succeeds: a failed build leaves OUT as it was.\n"
+    "                  SETUP.EXE and unsetup.exe are the i686 programs beside\n"
+    "                  qmgdist or in its ../share/qmg, unless given. OUT may\n"
+    "                  hold only files this build writes; --clean replaces any\n"
+    "                  distribution folder. --strict, --no-warn and -q as for\n"
+    "                  check. Exit 1 when the script or check finds an error.\n";
 
 namespace {
 
@@ -459,9 +465,11 @@ int RunBuild(int argc, char **argv, const char *argv0) {
               where.c_str(), package.first.c_str(), Within(source, folder + "/").c_str(),
               Within(source, other + "/").c_str(), folder.c_str());
       misnamed++;
-    } else {
-      fprintf(stderr, "%s: warning: %s: no folder %s to pack it from; it is left out\n", where.c_str(),
+    } else if (std::find(options.noWarn.begin(), options.noWarn.end(), "no-folder") == options.noWarn.end()) {
+      fprintf(stderr, "%s: warning: %s: no folder %s to pack it from; it is left out [no-folder]\n", where.c_str(),
               package.first.c_str(), Within(source, folder + "/").c_str());
+      if (options.strict)
+        misnamed++;
     }
   }
   if (misnamed > 0)

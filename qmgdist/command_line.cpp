@@ -6,21 +6,24 @@
 
 namespace {
 
+// Edits from one name to the other, without regard to case: a letter put
+// in, left out, changed, or two neighbours swapped ("biuld") count one each.
 size_t EditDistance(const std::string &a, const std::string &b) {
-  std::vector<size_t> row(b.size() + 1);
+  auto same = [&](size_t i, size_t j) {
+    return tolower(static_cast<unsigned char>(a[i])) == tolower(static_cast<unsigned char>(b[j]));
+  };
+  std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); i++)
+    d[i][0] = i;
   for (size_t j = 0; j <= b.size(); j++)
-    row[j] = j;
-  for (size_t i = 1; i <= a.size(); i++) {
-    size_t diagonal = row[0];
-    row[0] = i;
+    d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); i++)
     for (size_t j = 1; j <= b.size(); j++) {
-      size_t above = row[j];
-      bool same = tolower(static_cast<unsigned char>(a[i - 1])) == tolower(static_cast<unsigned char>(b[j - 1]));
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-      diagonal = above;
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (same(i - 1, j - 1) ? 0 : 1)});
+      if (i > 1 && j > 1 && same(i - 1, j - 2) && same(i - 2, j - 1))
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
     }
-  }
-  return row[b.size()];
+  return d[a.size()][b.size()];
 }
 
 } // namespace
