@@ -55,10 +55,9 @@ std::string DeviceNameOf(const std::string &part) {
   return device ? base : std::string();
 }
 
-// A name as a warning line can show it: control characters, and the bytes
-// of a name that is not UTF-8, as \xNN, so that no name can write to the
-// terminal what it likes.
-std::string Shown(const std::string &name) {
+} // namespace
+
+std::string ShownName(const std::string &name) {
   bool utf8 = IsValidUtf8(name);
   std::string shown;
   for (unsigned char c : name) {
@@ -72,6 +71,8 @@ std::string Shown(const std::string &name) {
   }
   return shown;
 }
+
+namespace {
 
 // The path as Windows compares it: case ignored (ASCII letters; the code
 // page's other letters too, which this does not try), and the dots and
@@ -150,10 +151,10 @@ struct Earlier {
 
 std::string CollisionReason(const Placed &placed, const Earlier &earlier) {
   if (placed.folder && earlier.folder)
-    return "what it holds goes into " + Shown(earlier.name) + ", which the installer names the same";
+    return "what it holds goes into " + ShownName(earlier.name) + ", which the installer names the same";
   if (!placed.folder && !earlier.folder)
-    return "it replaces " + Shown(earlier.name) + ", which the installer names the same";
-  return "the installer cannot make both it and " + Shown(earlier.name) + ", which it names the same";
+    return "it replaces " + ShownName(earlier.name) + ", which the installer names the same";
+  return "the installer cannot make both it and " + ShownName(earlier.name) + ", which it names the same";
 }
 
 } // namespace
@@ -174,7 +175,7 @@ std::vector<NameWarning> CheckMemberNameWarnings(const std::vector<std::string> 
     };
     if (!placed.lastPart.empty()) {
       if (placed.lastPart != LastPart(name))
-        add("the installer names it " + Shown(placed.path) + (placed.folder ? "/" : ""),
+        add("the installer names it " + ShownName(placed.path) + (placed.folder ? "/" : ""),
             "the installer changes the name");
       std::string device = DeviceNameOf(placed.lastPart);
       if (!device.empty())
@@ -197,7 +198,7 @@ std::vector<NameWarning> CheckMemberNameWarnings(const std::vector<std::string> 
     std::string text = reasons[0];
     for (size_t i = 1; i < reasons.size(); i++)
       text += "; " + reasons[i];
-    warnings.push_back({Shown(name), text, kind});
+    warnings.push_back({ShownName(name), text, kind});
   }
   return warnings;
 }

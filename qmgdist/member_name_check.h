@@ -16,6 +16,11 @@
 // without case): the name, a colon, and the reasons separated by "; ".
 std::vector<std::string> CheckMemberNames(const std::vector<std::string> &names);
 
+// A name as a line of text can show it: control characters, and the bytes
+// of a name that is not UTF-8, as \xNN, so that no name can write to the
+// terminal what it likes.
+std::string ShownName(const std::string &name);
+
 // The same warnings apart: the name as a line can show it, the reasons, and
 // the first reason in general words (the same for every name it concerns),
 // by which a report can gather many names into one line.

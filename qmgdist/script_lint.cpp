@@ -6,6 +6,7 @@
 #include "base/dry_machine.h"
 #include "base/setup_state.h"
 #include "base/user_interface.h"
+#include "qmgdist/member_name_check.h"
 #include "qmgdist/script_encoding.h"
 #include "script/command_interpreter.h"
 #include "script/dry_run.h"
@@ -29,30 +30,14 @@ void CollectMessages() {
 
 void Warn(uint32_t at, const std::string &text, const char *kind) { Findings->push_back({at, false, text, kind}); }
 
-// A name as a warning shows it: as written when the script is UTF-8, else
-// bytes of 0x80 and above as \xNN.
-std::string Shown(const std::string &name) {
-  std::string shown;
-  for (unsigned char c : name) {
-    if (c >= 0x80 && !ScriptIsUtf8) {
-      char escape[8];
-      snprintf(escape, sizeof escape, "\\x%02X", c);
-      shown += escape;
-    } else {
-      shown += static_cast<char>(c);
-    }
-  }
-  return shown;
-}
-
 // The warnings about one operand that names a file or folder.
 void CheckName(uint32_t at, const std::string &name) {
   if (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
-    Warn(at, "\"" + Shown(name) + "\" ends in a blank: the file name would end in a blank, which Windows drops",
+    Warn(at, "\"" + ShownName(name) + "\" ends in a blank: the file name would end in a blank, which Windows drops",
          "trailing-blank");
   if (!IsAsciiText(name))
     Warn(at,
-         "\"" + Shown(name) +
+         "\"" + ShownName(name) +
              "\" holds bytes of 0x80 and above: SETUP.EXE reads them in the player's ANSI code page, so they name "
              "other files on players' PCs with another code page" +
              (ScriptIsUtf8 ? "; this script is UTF-8, whose letters beyond ASCII SETUP.EXE reads as two or three "

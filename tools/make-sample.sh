@@ -4,10 +4,9 @@
 #   make-sample.sh OUT_FOLDER WIN32_BUILD_FOLDER QMGDIST
 # The source folder is the layout a game maker learns: SETUP.CTL, a folder
 # per package, the files the C lines copy. What the repository cannot hold
-# as it stands is added to a staging copy first: the stand-in games (built
-# by the Win32 build), the background picture (drawn by
-# sample/draw_background.py) and the read-only attribute of the level
-# files. SETUP.EXE and the uninstaller come from the same Win32 build.
+# as it stands is added to a staging copy first
+# (tools/make-sample-source.sh). SETUP.EXE and the uninstaller come from
+# the same Win32 build.
 set -euo pipefail
 out=${1:?out folder}
 win32=$(cd "${2:?Win32 build folder}" && pwd)
@@ -17,17 +16,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 staging="$out.source"
-rm -rf "$staging"
-cp -Rp "$here/sample/source" "$staging"
-for game in REEDRUN LILYLINK HERONHOP; do
-  cp -p "$win32/sample/games/$game.exe" "$staging/$game/$game.EXE"
-done
-# A fixed time for what is made here, so that the same sources give the
-# same packages on every run.
-touch -d '2026-01-01 12:00:00' "$staging"/*/*.EXE
-python3 "$here/sample/draw_background.py" "$staging/SETUPBK.QBK"
-# The game files are read-only on the player's disk, as they came.
-chmod a-w "$staging"/REEDRUN/levels/*.dat
+"$here/tools/make-sample-source.sh" "$staging" "$win32"
 
 "$qmgdist" build --clean --setup "$win32/SETUP.exe" --uninstaller "$win32/unsetup/unsetup.exe" \
   "$staging" "$out" >/dev/null
