@@ -477,11 +477,10 @@ int RunBuild(int argc, char **argv, const char *argv0) {
   std::set<std::string> ours;
   for (const auto &file : made)
     ours.insert(Upper(file.first));
-  if (!MayReplace(out, options.clean, ours, report))
-    return Fail(report);
 
   // Everything is made in a staging folder beside OUT, which takes OUT's
-  // place only when the build succeeded.
+  // place only when the build succeeded. The script is checked there
+  // first, before OUT is judged: its mistakes explain what OUT holds.
   std::string staging;
   if (!MakeStagingFolder(out, staging, report))
     return Fail(report);
@@ -491,6 +490,8 @@ int RunBuild(int argc, char **argv, const char *argv0) {
     status = Fail(report);
   } else if ((status = RunCheckOn(argv0, options, source, out, staging, true)) != 0) {
     status = status == 1 ? 1 : 2;
+  } else if (!MayReplace(out, options.clean, ours, report)) {
+    status = Fail(report);
   } else if (!WriteDistribution(source, staging, out, options.quiet, made, keys, report) ||
              StampScript(Within(staging, ScriptName).c_str(), report) != StampStatus::Ok) {
     status = Fail(report);

@@ -562,9 +562,9 @@ void LintSections(const std::vector<Section> &sections, bool offersKnown) {
     if (section && section->slot == -2)
       text += " (in the S section at line " + std::to_string(section->line) + ", which SETUP.EXE reads past, " +
               "and would show it if that became an L section)";
-    else if (section && offersKnown && !run.count(section->line))
-      text += " when it installs \"" + section->title + "\" (line " + std::to_string(section->line) +
-              "), a product it does not offer now";
+    else if (section && !run.count(section->line))
+      text += " when it installs \"" + section->title + "\" (line " + std::to_string(section->line) + ")" +
+              (offersKnown ? ", a product it does not offer now" : "");
     Find(ScriptName, line, true, text);
   }
 }
