@@ -51,7 +51,7 @@ release_packages() {
   (cd build/win32 && quiet cpack)
 }
 phase "release build and packages" release_packages
-phase "installed copy builds the sample" tools/check-installed.sh build/release/qmgdist-*-Linux.tar.gz
+phase "installed copy builds the sample" tools/check-installed.sh build/release
 for arch in $arches; do
   preset=$(qmg_preset "$arch")
   phase "$preset tests under Wine ($arch)" ctest --preset "$preset"
