@@ -311,9 +311,9 @@ int RunCheckOn(const char *argv0, const BuildOptions &options, const std::string
 
 // Writes every file of the distribution into `staging`: packages packed
 // from their folders (an empty source in `made`), the rest copied.
-bool WriteDistribution(const std::string &source, const std::string &staging, const std::string &out,
-                       bool quiet, const std::map<std::string, std::string> &made,
-                       const std::map<std::string, std::string> &keys, std::string &report) {
+bool WriteDistribution(const std::string &source, const std::string &staging, const std::string &out, bool quiet,
+                       const std::map<std::string, std::string> &made, const std::map<std::string, std::string> &keys,
+                       std::string &report) {
   for (const auto &file : made) {
     std::string target = Within(staging, NameOnDisk(file.first));
     if (!file.second.empty()) {
@@ -358,8 +358,13 @@ int RunBuild(int argc, char **argv, const char *argv0) {
   ParsedArguments parsed;
   std::string report;
   if (!ParseArguments(argc, argv,
-                      {{"--clean", false}, {"--strict", false}, {"-q", false}, {"--quiet", false},
-                       {"--setup", true}, {"--uninstaller", true}, {"--no-warn", true}},
+                      {{"--clean", false},
+                       {"--strict", false},
+                       {"-q", false},
+                       {"--quiet", false},
+                       {"--setup", true},
+                       {"--uninstaller", true},
+                       {"--no-warn", true}},
                       parsed, report))
     return UsageError("build", report, BuildHelp);
   BuildOptions options;
@@ -384,8 +389,8 @@ int RunBuild(int argc, char **argv, const char *argv0) {
     std::string &path;
     const char *name, *option;
   };
-  for (const Program &program : {Program{options.setup, "SETUP.EXE", "--setup"},
-                                 Program{options.uninstaller, "unsetup.exe", "--uninstaller"}}) {
+  for (const Program &program :
+       {Program{options.setup, "SETUP.EXE", "--setup"}, Program{options.uninstaller, "unsetup.exe", "--uninstaller"}}) {
     if (program.path.empty())
       program.path = ShippedProgram(argv0, program.name);
     if (program.path.empty())
@@ -460,8 +465,9 @@ int RunBuild(int argc, char **argv, const char *argv0) {
     std::string where = scriptPath + ":" + std::to_string(lines[package.first]);
     std::string other = NameInOtherCase(source, folder);
     if (!other.empty() && IsFolder(Within(source, other))) {
-      fprintf(stderr, "%s: error: %s: no folder %s to pack it from; did you mean %s? Package folders are found "
-                      "by their exact name: rename it %s/\n",
+      fprintf(stderr,
+              "%s: error: %s: no folder %s to pack it from; did you mean %s? Package folders are found "
+              "by their exact name: rename it %s/\n",
               where.c_str(), package.first.c_str(), Within(source, folder + "/").c_str(),
               Within(source, other + "/").c_str(), folder.c_str());
       misnamed++;

@@ -332,7 +332,8 @@ void CheckPackage(const Package &package, const std::string &keyName, bool mustE
     for (const std::string &name : names) {
       MappedName mapped;
       if (!MapMemberName(name, false, mapped)) {
-        Find(package.name, package.line, true, "the installer refuses its name", "", name, "refused");
+        Find(package.name, package.line, true, "the installer refuses its name", "", name,
+             "the installer refuses their names");
         continue;
       }
       if (mapped.folderEntry || mapped.file.empty())
@@ -341,7 +342,8 @@ void CheckPackage(const Package &package, const std::string &keyName, bool mustE
       for (const std::string &folder : mapped.folders)
         path += "\\" + folder;
       if (DryPathKind(path + "\\" + mapped.file) != 1)
-        Find(package.name, package.line, true, "the installer cannot place it", "", name, "unplaced");
+        Find(package.name, package.line, true, "the installer cannot place it", "", name,
+             "the installer cannot place them");
     }
   for (const NameWarning &warning : CheckMemberNameWarnings(names))
     Find(package.name, package.line, false, warning.reasons, "member-name", warning.name, warning.kind);
@@ -428,8 +430,8 @@ void RunInstalls(const std::vector<Section> &sections, const std::string &instal
     auto known = folders.find(Upper(ProductFolder));
     if (known != folders.end())
       Find(ScriptName, sectionLine, false,
-           "product \"" + std::string(ProductTitle) + "\" has the same folder as \"" + known->second + "\": " +
-               ProductFolder,
+           "product \"" + std::string(ProductTitle) + "\" has the same folder as \"" + known->second +
+               "\": " + ProductFolder,
            "same-folder");
     else
       folders[Upper(ProductFolder)] = ProductTitle;
@@ -571,9 +573,9 @@ void LintSections(const std::vector<Section> &sections, bool offersKnown) {
 
 } // namespace
 
-const char *const WarningKinds[] = {"not-offered", "same-code", "same-folder", "uninstaller", "shortcut",
-                                    "long-folder", "member-name", "picture", "trailing-blank", "non-ascii",
-                                    "no-folder", nullptr};
+const char *const WarningKinds[] = {"not-offered",    "same-code",   "same-folder", "uninstaller",
+                                    "shortcut",       "long-folder", "member-name", "picture",
+                                    "trailing-blank", "non-ascii",   "no-folder",   nullptr};
 
 bool CheckDistribution(const CheckOptions &options, std::vector<CheckFinding> &findings, std::string &report) {
   findings.clear();
@@ -627,9 +629,8 @@ bool CheckDistribution(const CheckOptions &options, std::vector<CheckFinding> &f
     AttachScript(Script.data(), static_cast<uint32_t>(Script.size()));
     LintSections(sections, !options.scriptOnly);
   }
-  std::stable_sort(findings.begin(), findings.end(), [](const CheckFinding &a, const CheckFinding &b) {
-    return a.line < b.line;
-  });
+  std::stable_sort(findings.begin(), findings.end(),
+                   [](const CheckFinding &a, const CheckFinding &b) { return a.line < b.line; });
   SourceFolder[0] = '\0';
   Findings = nullptr;
   return true;
@@ -685,9 +686,16 @@ int RunCheck(int argc, char **argv) {
     return 0;
   }
   if (!ParseArguments(argc, argv,
-                      {{"--strict", false}, {"--folder", true}, {"--no-warn", true}, {"-q", false},
-                       {"--quiet", false}, {"--source", true}, {"--as", true}, {"--script-only", false},
-                       {"--help", false}, {"-h", false}},
+                      {{"--strict", false},
+                       {"--folder", true},
+                       {"--no-warn", true},
+                       {"-q", false},
+                       {"--quiet", false},
+                       {"--source", true},
+                       {"--as", true},
+                       {"--script-only", false},
+                       {"--help", false},
+                       {"-h", false}},
                       parsed, report)) {
     fprintf(stderr, "qmgdist check: %s\n\n%s", report.c_str(), CheckHelp);
     return 2;
@@ -721,8 +729,8 @@ int RunCheck(int argc, char **argv) {
         std::string known;
         for (const std::string &kind : kinds)
           known += (known.empty() ? "" : ", ") + kind;
-        fprintf(stderr, "qmgdist check: --no-warn=%s: no such kind of warning%s; the kinds: %s\n",
-                option.value.c_str(), DidYouMean(option.value, kinds).c_str(), known.c_str());
+        fprintf(stderr, "qmgdist check: --no-warn=%s: no such kind of warning%s; the kinds: %s\n", option.value.c_str(),
+                DidYouMean(option.value, kinds).c_str(), known.c_str());
         return 2;
       }
       silenced.insert(option.value);
@@ -730,8 +738,7 @@ int RunCheck(int argc, char **argv) {
   }
   if (parsed.operands.size() != 1) {
     fprintf(stderr, "qmgdist check: %s\n\n%s",
-            parsed.operands.empty() ? "no distribution folder given" : "expected one distribution folder",
-            CheckHelp);
+            parsed.operands.empty() ? "no distribution folder given" : "expected one distribution folder", CheckHelp);
     return 2;
   }
   options.distribution = parsed.operands[0];
@@ -755,8 +762,8 @@ int RunCheck(int argc, char **argv) {
   for (const CheckFinding &finding : findings) {
     if (!finding.error && silenced.count(finding.kind))
       continue;
-    std::string key = finding.file + "\n" + std::to_string(finding.line) + "\n" + (finding.error ? "e" : "w") +
-                      "\n" + finding.group;
+    std::string key =
+        finding.file + "\n" + std::to_string(finding.line) + "\n" + (finding.error ? "e" : "w") + "\n" + finding.group;
     if (!finding.group.empty() && groups.count(key)) {
       lines[groups[key]].push_back(&finding);
       continue;
@@ -773,8 +780,7 @@ int RunCheck(int argc, char **argv) {
            Text(group).c_str(), first.error || first.kind.empty() ? "" : (" [" + first.kind + "]").c_str());
   }
   if (!quiet)
-    printf("qmgdist check: %s: %d error%s, %d warning%s%s\n", shownDistribution.c_str(), errors,
-           errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s",
-           strict && warnings > 0 ? " (--strict: warnings fail)" : "");
+    printf("qmgdist check: %s: %d error%s, %d warning%s%s\n", shownDistribution.c_str(), errors, errors == 1 ? "" : "s",
+           warnings, warnings == 1 ? "" : "s", strict && warnings > 0 ? " (--strict: warnings fail)" : "");
   return errors > 0 || (strict && warnings > 0) ? 1 : 0;
 }

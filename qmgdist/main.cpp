@@ -75,7 +75,7 @@ struct Verb {
   const char *help;
 };
 
-const Verb Verbs[] = {{"stamp", StampHelp}, {"verify", VerifyHelp}, {"pack", PackHelp},   {"list", ListHelp},
+const Verb Verbs[] = {{"stamp", StampHelp},     {"verify", VerifyHelp}, {"pack", PackHelp},  {"list", ListHelp},
                       {"extract", ExtractHelp}, {"check", CheckHelp},   {"build", BuildHelp}};
 
 bool AsksForHelp(int argc, char **argv) {

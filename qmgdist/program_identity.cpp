@@ -50,7 +50,7 @@ struct Image {
 
 struct Headers {
   uint16_t machine = 0;
-  uint64_t sections = 0;  // file offset of the section table
+  uint64_t sections = 0; // file offset of the section table
   uint16_t sectionCount = 0;
   uint32_t resourceRva = 0;
 };
@@ -180,8 +180,8 @@ bool IsProjectProgram(const std::string &path, const char *originalName, std::st
     name = VersionValue(image, at, size, "OriginalFilename");
   }
   if (company != Company) {
-    report = path + ": an i686 Windows program, but not one of " + Company +
-             " (its version information names " + (company.empty() ? "no company" : "\"" + company + "\"") + ")";
+    report = path + ": an i686 Windows program, but not one of " + Company + " (its version information names " +
+             (company.empty() ? "no company" : "\"" + company + "\"") + ")";
     return false;
   }
   if (!SameWithoutCase(name, originalName)) {

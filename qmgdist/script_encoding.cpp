@@ -2,9 +2,8 @@
 
 namespace {
 
-const char SaveAs[] =
-    "; SETUP.EXE reads the script as 8-bit text, so save it as ANSI (Windows-1252) or as "
-    "UTF-8 without a byte-order mark";
+const char SaveAs[] = "; SETUP.EXE reads the script as 8-bit text, so save it as ANSI (Windows-1252) or as "
+                      "UTF-8 without a byte-order mark";
 
 bool StartsWith(const std::vector<unsigned char> &script, std::initializer_list<unsigned char> head) {
   if (script.size() < head.size())
@@ -21,7 +20,8 @@ bool StartsWith(const std::vector<unsigned char> &script, std::initializer_list<
 std::string ScriptEncodingProblem(const std::vector<unsigned char> &script) {
   if (StartsWith(script, {0xEF, 0xBB, 0xBF}))
     return std::string("the script begins with a UTF-8 byte-order mark (bytes EF BB BF), which SETUP.EXE takes "
-                       "as the first bytes of its header") + SaveAs;
+                       "as the first bytes of its header") +
+           SaveAs;
   if (StartsWith(script, {0xFF, 0xFE}) || StartsWith(script, {0xFE, 0xFF}))
     return std::string("the script is UTF-16 text (it begins with the byte-order mark ") +
            (script[0] == 0xFF ? "FF FE" : "FE FF") + ")" + SaveAs;

@@ -58,8 +58,7 @@ bool PutFolderInPlace(const std::string &staging, const std::string &out, std::s
   // MoveFile does not replace a folder: the old one is moved to a name of
   // its own first (the empty folder made for the name is removed again).
   std::string aside;
-  if (!MakeBeside(out, "old", aside) || !RemoveDirectoryA(aside.c_str()) ||
-      !MoveFileA(target.c_str(), aside.c_str())) {
+  if (!MakeBeside(out, "old", aside) || !RemoveDirectoryA(aside.c_str()) || !MoveFileA(target.c_str(), aside.c_str())) {
     report = out + ": cannot move the old distribution aside: " + Reason();
     return false;
   }

@@ -166,12 +166,21 @@ TEST_F(QmgdistBuild, AFailedBuildLeavesOutAsItWas) {
     std::string printed;
   };
   const std::vector<Case> cases = {
-      {"a byte-order mark", "\xEF\xBB\xBF" + script, {},
+      {"a byte-order mark",
+       "\xEF\xBB\xBF" + script,
+       {},
        "/source/SETUP.CTL:1: error: the script begins with a UTF-8 byte-order mark"},
-      {"no header", "L01=Reed\nV=1\nF=REED\nZ=REED.QPK\n", {}, "/source/SETUP.CTL:1: error: the first line must hold at least 9 characters"},
-      {"a script error in a section not offered", script + "L03=Heron\nV=1\nF=HERON\nX=HERON.QPK\n", {},
+      {"no header",
+       "L01=Reed\nV=1\nF=REED\nZ=REED.QPK\n",
+       {},
+       "/source/SETUP.CTL:1: error: the first line must hold at least 9 characters"},
+      {"a script error in a section not offered",
+       script + "L03=Heron\nV=1\nF=HERON\nX=HERON.QPK\n",
+       {},
        "/source/SETUP.CTL:18: error: SETUP.EXE shows \"Unknown command in SETUP file: X=HERON.QPK"},
-      {"a file to copy missing", script + "C=GONE.TXT=GONE.TXT\n", {},
+      {"a file to copy missing",
+       script + "C=GONE.TXT=GONE.TXT\n",
+       {},
        "/source/SETUP.CTL:15: error: C source GONE.TXT is not in the distribution"},
       {"a warning under --strict", script, {"--strict"}, "(--strict: warnings fail)"},
   };

@@ -178,14 +178,17 @@ TEST(QmgdistCheck, FindsWhatSetupWouldMeet) {
       {"malformed section line", [](Distribution &d) { d.Script(std::string(SoundBody) + "L02 Lily\nZ=REED.QPK\n"); },
        "SETUP.CTL:8: error: SETUP.EXE shows \"Error: '=' expected at:", 1},
 
-      {"code outside the alphabet", [](Distribution &d) { d.Script(std::string(SoundBody) + "L0I=Odd\nV=1\nF=ODD\nZ=REED.QPK\n"); },
+      {"code outside the alphabet",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "L0I=Odd\nV=1\nF=ODD\nZ=REED.QPK\n"); },
        "SETUP.CTL:8: warning: product \"Odd\" will not be offered: its code \"0I\" has characters outside", 0},
-      {"slot of 64 or more", [](Distribution &d) { d.Script(std::string(SoundBody) + "L20=Far\nV=1\nF=FAR\nZ=REED.QPK\n"); },
+      {"slot of 64 or more",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "L20=Far\nV=1\nF=FAR\nZ=REED.QPK\n"); },
        "SETUP.CTL:8: warning: product \"Far\" will not be offered: its code 20 is slot 64", 0},
-      {"no package present", [](Distribution &d) { d.Script(std::string(SoundBody) + "L02=Lily\nV=1\nF=LILY\nZ=LILY.QPK\n"); },
+      {"no package present",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "L02=Lily\nV=1\nF=LILY\nZ=LILY.QPK\n"); },
        "SETUP.CTL:8: warning: product \"Lily\" will not be offered: none of its Z packages", 0},
-      {"S section says nothing", [](Distribution &d) { d.Script(std::string(SoundBody) + "S01=Spare\nV=1\nF=SPARE\nZ=REED.QPK\n"); },
-       "", 0},
+      {"S section says nothing",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "S01=Spare\nV=1\nF=SPARE\nZ=REED.QPK\n"); }, "", 0},
       {"two sections with one code",
        [](Distribution &d) {
          d.Script(std::string(SoundBody) + "L01=Reed Again\nV=2\nF=REED2\nC=UNSETUP.EXE=unsetup.exe\nZ=REED.QPK\n");
@@ -214,7 +217,8 @@ TEST(QmgdistCheck, FindsWhatSetupWouldMeet) {
       {"a mistake after the first one SETUP.EXE stops at",
        [](Distribution &d) { d.Script(std::string(SoundBody) + "Q=1\nI=X\n{\nD=\\Y\n"); },
        "SETUP.CTL:11: error: SETUP.EXE shows \"Expected '}' at: \"", 1},
-      {"a mistake in an S section", [](Distribution &d) { d.Script(std::string(SoundBody) + "S02=Old\nV=1\nF=O\nE C=A=B\n"); },
+      {"a mistake in an S section",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "S02=Old\nV=1\nF=O\nE C=A=B\n"); },
        "SETUP.CTL:11: error: SETUP.EXE shows \"Unexpected 'E' (ELSE) at: E C=A=B \" (in the S section at line 8", 1},
       {"a head line missing in a section not offered",
        [](Distribution &d) { d.Script(std::string(SoundBody) + "L02=Lily\nF=LILY\nZ=LILY.QPK\n"); },
@@ -236,7 +240,9 @@ TEST(QmgdistCheck, FindsWhatSetupWouldMeet) {
        "the player's ANSI code page, so they name other files on players' PCs with another code page",
        0},
       {"a byte-order mark",
-       [](Distribution &d) { d.Write("SETUP.CTL", "\xEF\xBB\xBF" + Stamped("#00000000 test\n" + std::string(SoundBody))); },
+       [](Distribution &d) {
+         d.Write("SETUP.CTL", "\xEF\xBB\xBF" + Stamped("#00000000 test\n" + std::string(SoundBody)));
+       },
        "SETUP.CTL:1: error: the script begins with a UTF-8 byte-order mark (bytes EF BB BF)", 1},
       {"UTF-16 text",
        [](Distribution &d) {

@@ -15,9 +15,8 @@ TEST(QmgdistCommandLine, OffersTheNearestNameForATypo) {
   struct Case {
     const char *typed, *nearest;
   };
-  for (const Case &c : {Case{"biuld", "build"}, Case{"chek", "check"}, Case{"BUILD", "build"},
-                        Case{"lsit", "list"}, Case{"extrct", "extract"}, Case{"frobnicate", ""},
-                        Case{"x", ""}}) {
+  for (const Case &c : {Case{"biuld", "build"}, Case{"chek", "check"}, Case{"BUILD", "build"}, Case{"lsit", "list"},
+                        Case{"extrct", "extract"}, Case{"frobnicate", ""}, Case{"x", ""}}) {
     SCOPED_TRACE(c.typed);
     EXPECT_EQ(NearestName(c.typed, verbs), c.nearest);
   }

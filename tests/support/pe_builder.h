@@ -51,8 +51,7 @@ inline std::string VersionStrings(const std::vector<std::pair<std::string, std::
 // The program file: `machine` 0x14C for i686, 0x8664 for x86_64; no
 // resource section when `values` is empty.
 inline std::string Program(uint16_t machine, const std::vector<std::pair<std::string, std::string>> &values) {
-  const size_t pe = 0x40, optional = pe + 24, optionalSize = 224, sections = optional + optionalSize,
-               raw = 0x200;
+  const size_t pe = 0x40, optional = pe + 24, optionalSize = 224, sections = optional + optionalSize, raw = 0x200;
   const uint32_t rva = 0x1000;
   std::string bytes(raw, '\0');
   bytes[0] = 'M';
