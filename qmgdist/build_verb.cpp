@@ -44,7 +44,10 @@ const char BuildHelp[] =
     "                  qmgdist or in its ../share/qmg, unless given. OUT may\n"
     "                  hold only files this build writes; --clean replaces any\n"
     "                  distribution folder. --strict, --no-warn and -q as for\n"
-    "                  check. Exit 1 when the script or check finds an error.\n";
+    "                  check. Exit 1 when the script or check finds an error.\n"
+    "                  --x86_64 takes the x86_64 twins of SETUP.EXE and\n"
+    "                  unsetup.exe instead, for tests on machines that run no\n"
+    "                  32-bit programs; never ship such a distribution.\n";
 
 namespace {
 
@@ -283,7 +286,7 @@ bool MayReplace(const std::string &out, bool clean, const std::set<std::string> 
 
 // The options of build that check takes over.
 struct BuildOptions {
-  bool clean = false, strict = false, quiet = false;
+  bool clean = false, strict = false, quiet = false, x86_64Twin = false;
   std::string setup, uninstaller;
   std::vector<std::string> noWarn;
 };
@@ -364,7 +367,8 @@ int RunBuild(int argc, char **argv, const char *argv0) {
                        {"--quiet", false},
                        {"--setup", true},
                        {"--uninstaller", true},
-                       {"--no-warn", true}},
+                       {"--no-warn", true},
+                       {"--x86_64", false}},
                       parsed, report))
     return UsageError("build", report, BuildHelp);
   BuildOptions options;
@@ -379,6 +383,8 @@ int RunBuild(int argc, char **argv, const char *argv0) {
       options.setup = option.value;
     else if (option.name == "--uninstaller")
       options.uninstaller = option.value;
+    else if (option.name == "--x86_64")
+      options.x86_64Twin = true;
     else
       options.noWarn.push_back(option.value);
   }
@@ -396,7 +402,7 @@ int RunBuild(int argc, char **argv, const char *argv0) {
     if (program.path.empty())
       return Fail(std::string("no ") + program.name + " beside qmgdist or in its share/qmg folder; name it with " +
                   program.option);
-    if (!IsProjectProgram(program.path, program.name, report))
+    if (!IsProjectProgram(program.path, program.name, options.x86_64Twin, report))
       return Fail(report + " (given as " + program.option + ")");
   }
 

@@ -154,7 +154,7 @@ bool SameWithoutCase(const std::string &a, const char *b) {
 
 } // namespace
 
-bool IsProjectProgram(const std::string &path, const char *originalName, std::string &report) {
+bool IsProjectProgram(const std::string &path, const char *originalName, bool x86_64Twin, std::string &report) {
   std::vector<uint8_t> bytes;
   if (!ReadAll(path, bytes, report))
     return false;
@@ -164,12 +164,14 @@ bool IsProjectProgram(const std::string &path, const char *originalName, std::st
     report = path + ": not a Windows program (it begins \"" + Opening(bytes) + "\")";
     return false;
   }
-  if (headers.machine != MachineI386) {
-    const char *machine = headers.machine == MachineAmd64   ? "x86_64"
-                          : headers.machine == MachineArm64 ? "ARM64"
-                                                            : "another processor";
+  const char *machine = headers.machine == MachineI386    ? "i686"
+                        : headers.machine == MachineAmd64 ? "x86_64"
+                        : headers.machine == MachineArm64 ? "ARM64"
+                                                          : "another processor";
+  if (headers.machine != (x86_64Twin ? MachineAmd64 : MachineI386)) {
     report = path + ": a Windows program for " + machine + "; " + originalName +
-             " ships as the 32-bit (i686) program, which runs on every Windows";
+             (x86_64Twin ? " is taken as the x86_64 twin here (--x86_64)"
+                         : " ships as the 32-bit (i686) program, which runs on every Windows");
     return false;
   }
   uint64_t at = 0;
@@ -180,8 +182,8 @@ bool IsProjectProgram(const std::string &path, const char *originalName, std::st
     name = VersionValue(image, at, size, "OriginalFilename");
   }
   if (company != Company) {
-    report = path + ": an i686 Windows program, but not one of " + Company + " (its version information names " +
-             (company.empty() ? "no company" : "\"" + company + "\"") + ")";
+    report = path + ": a Windows program for " + machine + ", but not one of " + Company +
+             " (its version information names " + (company.empty() ? "no company" : "\"" + company + "\"") + ")";
     return false;
   }
   if (!SameWithoutCase(name, originalName)) {

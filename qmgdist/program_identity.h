@@ -9,7 +9,8 @@
 
 // True when `path` is the project's i686 Windows program whose version
 // information names it `originalName` ("SETUP.EXE" or "unsetup.exe",
-// compared without case) with the company "Quillmarsh Games". Otherwise
-// false, with one sentence in `report` that names the file and says what it
-// is instead.
-bool IsProjectProgram(const std::string &path, const char *originalName, std::string &report);
+// compared without case) with the company "Quillmarsh Games"; with
+// `x86_64Twin`, its x86_64 twin instead, which only tests take (on machines
+// that run no 32-bit programs). Otherwise false, with one sentence in
+// `report` that names the file and says what it is instead.
+bool IsProjectProgram(const std::string &path, const char *originalName, bool x86_64Twin, std::string &report);

@@ -18,7 +18,12 @@ out=$(cd "$out" && pwd)
 staging="$out.source"
 "$here/tools/make-sample-source.sh" "$staging" "$win32"
 
-"$qmgdist" build --clean --setup "$win32/SETUP.exe" --uninstaller "$win32/unsetup/unsetup.exe" \
+# A Windows build for x86_64 makes the twin's distribution, for machines
+# that run no 32-bit programs.
+. "$here/tools/wine-arch.sh"
+twin=()
+[ "$(qmg_program_arch "$win32/SETUP.exe")" = x86_64 ] && twin=(--x86_64)
+"$qmgdist" build --clean "${twin[@]}" --setup "$win32/SETUP.exe" --uninstaller "$win32/unsetup/unsetup.exe" \
   "$staging" "$out" >/dev/null
 chmod -R u+w "$staging"
 rm -rf "$staging"

@@ -211,9 +211,9 @@ TEST_F(QmgdistBuild, TakesOnlyTheProjectsPrograms) {
       {"a text file", "Read me first", "not a Windows program (it begins \"Read me first\")"},
       {"the x86_64 twin", pe_builder::ProjectProgram("SETUP.EXE", 0x8664), "a Windows program for x86_64"},
       {"another program", pe_builder::Program(0x14C, {{"CompanyName", "Someone Else"}}),
-       "an i686 Windows program, but not one of Quillmarsh Games (its version information names \"Someone Else\")"},
+       "a Windows program for i686, but not one of Quillmarsh Games (its version information names \"Someone Else\")"},
       {"no version information", pe_builder::Program(0x14C, {}),
-       "an i686 Windows program, but not one of Quillmarsh Games (its version information names no company)"},
+       "a Windows program for i686, but not one of Quillmarsh Games (its version information names no company)"},
       {"the uninstaller", pe_builder::ProjectProgram("unsetup.exe"), "the project's unsetup.exe, not SETUP.EXE"},
   };
   for (const Case &c : cases) {
@@ -225,6 +225,17 @@ TEST_F(QmgdistBuild, TakesOnlyTheProjectsPrograms) {
     EXPECT_NE(built.out.find("(given as --setup)"), std::string::npos) << built.out;
     EXPECT_FALSE(ScratchFolder::Exists(scratch_ / "out"));
   }
+  // Tests of the x86_64 twin build its distribution on purpose.
+  ScratchFolder::Write(scratch_ / "SETUP.exe", pe_builder::ProjectProgram("SETUP.EXE", 0x8664));
+  ScratchFolder::Write(scratch_ / "unsetup.exe", pe_builder::ProjectProgram("unsetup.exe", 0x8664));
+  Outcome twin = Build(scratch_ / "out", {"--x86_64"});
+  EXPECT_EQ(twin.status, 0) << twin.out;
+  ScratchFolder::Write(scratch_ / "SETUP.exe", pe_builder::ProjectProgram("SETUP.EXE"));
+  Outcome mixed = Build(scratch_ / "out", {"--x86_64"});
+  EXPECT_EQ(mixed.status, 2);
+  EXPECT_NE(mixed.out.find("SETUP.exe: a Windows program for i686; SETUP.EXE is taken as the x86_64 twin here"),
+            std::string::npos)
+      << mixed.out;
 }
 
 // A package folder named in another case is a mistake with a hint, not a
