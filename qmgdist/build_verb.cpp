@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -18,24 +19,35 @@
 #include <string>
 #include <vector>
 
+#include "qmgdist/command_line.h"
 #include "qmgdist/companion_program.h"
 #include "qmgdist/package_verbs.h"
+#include "qmgdist/program_identity.h"
 #include "qmgdist/script_stamp.h"
+#include "qmgdist/staged_folder.h"
 #include "base/setup_state.h"
 #include "script/product_code.h"
 
 const char BuildHelp[] =
-    "  build [--clean] [--setup EXE] [--uninstaller EXE] SOURCE OUT\n"
+    "  build [--clean] [--strict] [--no-warn=KIND]... [-q] [--setup EXE]\n"
+    "        [--uninstaller EXE] SOURCE OUT\n"
     "                  make the distribution OUT from the source folder SOURCE:\n"
     "                  SETUP.CTL, a folder per package (REEDRUN/ for\n"
     "                  REEDRUN.QPK), the files C lines copy and SETUPBK.QBK.\n"
-    "                  Packs every package with the key SETUP.EXE uses for it,\n"
-    "                  copies the files, adds SETUP.EXE and UNSETUP.EXE (from\n"
-    "                  the Win32 build unless given), stamps the script and runs\n"
-    "                  check. --clean empties OUT first (a distribution only);\n"
-    "                  otherwise OUT may hold\n"
-    "                  only files this build writes. Exit 1 when check finds an\n"
-    "                  error or a package would need two keys.\n";
+    "                  Checks the script first, packs every package with the\n"
+    "                  key SETUP.EXE uses for it, copies the files, adds\n"
+    "                  SETUP.EXE and UNSETUP.EXE, stamps the script and runs\n"
+    "                  check, whose findings name the files in SOURCE. All is\n"
+    "                  made in a folder beside OUT that replaces OUT only when\n"
+    "                  the build succeeds: a failed build leaves OUT as it was.\n"
+    "                  SETUP.EXE and unsetup.exe are the i686 programs beside\n"
+    "                  qmgdist or in its ../share/qmg, unless given. OUT may\n"
+    "                  hold only files this build writes; --clean replaces any\n"
+    "                  distribution folder. --strict, --no-warn and -q as for\n"
+    "                  check. Exit 1 when the script or check finds an error.\n"
+    "                  --x86_64 takes the x86_64 twins of SETUP.EXE and\n"
+    "                  unsetup.exe instead, for tests on machines that run no\n"
+    "                  32-bit programs; never ship such a distribution.\n";
 
 namespace {
 
@@ -90,7 +102,7 @@ struct ScriptNeeds {
   std::set<std::string> copies;               // as written
 };
 
-ScriptNeeds ReadNeeds(const std::string &script) {
+ScriptNeeds ReadNeeds(const std::string &script, const std::string &scriptPath) {
   ScriptNeeds needs;
   std::string sectionKey;
   size_t at = 0;
@@ -127,7 +139,7 @@ ScriptNeeds ReadNeeds(const std::string &script) {
       if (known == needs.packages.end())
         needs.packages[Upper(operand)] = {key, line};
       else if (known->second.key != key)
-        needs.conflicts.push_back(std::string(ScriptName) + ":" + std::to_string(line) + ": error: " + operand +
+        needs.conflicts.push_back(scriptPath + ":" + std::to_string(line) + ": error: " + operand +
                                   " is unpacked with the " + key + " key here and with the " + known->second.key +
                                   " key at line " + std::to_string(known->second.line) +
                                   ": one package cannot serve both");
@@ -166,38 +178,23 @@ bool CopyFile(const std::string &from, const std::string &to, std::string &repor
   return true;
 }
 
-// Removes everything below `folder`, never following a link.
-bool EmptyFolder(const std::string &folder, std::string &report) {
-  DIR *listing = opendir(folder.c_str());
-  if (!listing) {
-    report = folder + ": cannot read the folder: " + strerror(errno);
-    return false;
-  }
-  std::vector<std::string> names;
-  while (dirent *entry = readdir(listing))
-    if (strcmp(entry->d_name, ".") && strcmp(entry->d_name, ".."))
-      names.push_back(entry->d_name);
-  closedir(listing);
-  for (const std::string &name : names) {
-    std::string path = folder + "/" + name;
-    if (IsFolder(path)) {
-      if (!EmptyFolder(path, report))
-        return false;
-      if (rmdir(path.c_str()) != 0) {
-        report = path + ": cannot remove: " + strerror(errno);
-        return false;
-      }
-    } else if (unlink(path.c_str()) != 0) {
-      report = path + ": cannot remove: " + strerror(errno);
-      return false;
-    }
-  }
-  return true;
-}
-
 std::string RealPath(const std::string &path) {
   char resolved[PATH_MAX];
   return realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
+}
+
+// The full path `path` has or would have once made: a folder that does not
+// exist yet is its resolved parent and its own name.
+std::string IntendedPath(const std::string &path) {
+  std::string real = RealPath(path);
+  if (!real.empty())
+    return real;
+  std::string trimmed = path;
+  while (trimmed.size() > 1 && trimmed.back() == '/')
+    trimmed.pop_back();
+  size_t slash = trimmed.rfind('/');
+  std::string parent = RealPath(slash == std::string::npos ? "." : slash == 0 ? "/" : trimmed.substr(0, slash));
+  return parent.empty() ? "" : parent + "/" + trimmed.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
 bool Inside(const std::string &path, const std::string &folder) {
@@ -210,166 +207,313 @@ bool IsPlainName(const std::string &name) {
   return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string::npos;
 }
 
+// `name` inside `folder` as the maker gave the folder: "src" and "src/" both
+// give "src/NAME".
+std::string Within(const std::string &folder, const std::string &name) {
+  return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// The entry of `folder` whose name equals `name` without regard to case,
+// or "".
+std::string NameInOtherCase(const std::string &folder, const std::string &name) {
+  DIR *listing = opendir(folder.c_str());
+  std::string found;
+  while (listing && found.empty())
+    if (dirent *entry = readdir(listing)) {
+      if (Upper(entry->d_name) == Upper(name) && name != entry->d_name)
+        found = entry->d_name;
+    } else {
+      break;
+    }
+  if (listing)
+    closedir(listing);
+  return found;
+}
+
 int Fail(const std::string &report) {
   fprintf(stderr, "qmgdist build: %s\n", report.c_str());
   return 2;
 }
 
+// The last line of a build that failed, with its exit status.
+int Failed(const std::string &out, int status) {
+  fprintf(stderr, "qmgdist build: %s: the build failed; %s\n", out.c_str(),
+          IsFolder(out) ? "the folder is left as it was" : "nothing was made");
+  return status;
+}
+
+// Whether OUT may be replaced by the new distribution: it does not exist,
+// is empty, or holds only files this build writes (`ours`, upper-cased);
+// with --clean, any distribution folder (one with SETUP.CTL or SETUP.EXE),
+// never a folder named by mistake (a home folder, a source folder).
+bool MayReplace(const std::string &out, bool clean, const std::set<std::string> &ours, std::string &report) {
+  struct stat info;
+  if (lstat(out.c_str(), &info) != 0 && errno == ENOENT)
+    return true;
+  if (!IsFolder(RealPath(out))) {
+    report = out + ": not a folder";
+    return false;
+  }
+  DIR *listing = opendir(out.c_str());
+  if (!listing) {
+    report = out + ": cannot read the folder: " + strerror(errno);
+    return false;
+  }
+  std::vector<std::string> foreign;
+  bool empty = true, distribution = false;
+  while (dirent *entry = readdir(listing)) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..")
+      continue;
+    empty = false;
+    distribution = distribution || Upper(name) == ScriptName || Upper(name) == SetupName;
+    if (!ours.count(Upper(name)) || !IsRegularFile(Within(out, name)))
+      foreign.push_back(name);
+  }
+  closedir(listing);
+  if (clean && !empty && !distribution) {
+    report = out + ": --clean replaces only a distribution folder (one with SETUP.CTL or SETUP.EXE)";
+    return false;
+  }
+  if (!clean && !foreign.empty()) {
+    report = out + ": holds " + foreign.front() +
+             (foreign.size() > 1 ? " and " + std::to_string(foreign.size() - 1) + " more" : "") +
+             ", which this build does not make; use --clean to replace it";
+    return false;
+  }
+  return true;
+}
+
+// The options of build that check takes over.
+struct BuildOptions {
+  bool clean = false, strict = false, quiet = false, x86_64Twin = false;
+  std::string setup, uninstaller;
+  std::vector<std::string> noWarn;
+};
+
+// Runs check on the distribution in `folder` with the findings named after
+// SOURCE and OUT; `scriptOnly` checks the script alone.
+int RunCheckOn(const char *argv0, const BuildOptions &options, const std::string &source, const std::string &out,
+               const std::string &folder, bool scriptOnly) {
+  std::vector<std::string> arguments = {"--source", source, "--as", out};
+  if (scriptOnly)
+    arguments.push_back("--script-only");
+  if (options.strict)
+    arguments.push_back("--strict");
+  if (options.quiet)
+    arguments.push_back("-q");
+  for (const std::string &kind : options.noWarn)
+    arguments.push_back("--no-warn=" + kind);
+  arguments.push_back("--");
+  arguments.push_back(folder);
+  std::vector<char *> pointers;
+  for (std::string &argument : arguments)
+    pointers.push_back(&argument[0]);
+  return RunCompanion(argv0, "qmgdist-check", static_cast<int>(pointers.size()), pointers.data());
+}
+
+// Writes every file of the distribution into `staging`: packages packed
+// from their folders (an empty source in `made`), the rest copied.
+bool WriteDistribution(const std::string &source, const std::string &staging, const std::string &out, bool quiet,
+                       const std::map<std::string, std::string> &made, const std::map<std::string, std::string> &keys,
+                       std::string &report) {
+  for (const auto &file : made) {
+    std::string target = Within(staging, NameOnDisk(file.first));
+    if (!file.second.empty()) {
+      if (!CopyFile(file.second, target, report))
+        return false;
+      continue;
+    }
+    std::string folder = Within(source, file.first.substr(0, file.first.rfind('.')));
+    std::vector<std::string> arguments = {"--key", keys.at(file.first), folder, target};
+    std::vector<char *> pointers;
+    for (std::string &argument : arguments)
+      pointers.push_back(&argument[0]);
+    // pack's own line names the staging folder, which the maker never
+    // sees: its standard output is set aside and a line naming OUT said.
+    fflush(stdout);
+    int saved = dup(STDOUT_FILENO);
+    FILE *nowhere = fopen("/dev/null", "w");
+    if (saved >= 0 && nowhere)
+      dup2(fileno(nowhere), STDOUT_FILENO);
+    int packed = RunPack(static_cast<int>(pointers.size()), pointers.data());
+    fflush(stdout);
+    if (saved >= 0) {
+      dup2(saved, STDOUT_FILENO);
+      close(saved);
+    }
+    if (nowhere)
+      fclose(nowhere);
+    if (packed != 0) {
+      report = file.first + ": not packed from " + folder + "/";
+      return false;
+    }
+    if (!quiet)
+      printf("%s: packed from %s/ with the %s key\n", Within(out, file.first).c_str(), folder.c_str(),
+             keys.at(file.first).c_str());
+  }
+  return true;
+}
+
 } // namespace
 
 int RunBuild(int argc, char **argv, const char *argv0) {
-  bool clean = false;
-  std::string setup, uninstaller;
-  std::vector<std::string> operands;
-  for (int i = 0; i < argc; i++) {
-    if (!strcmp(argv[i], "--clean"))
-      clean = true;
-    else if (!strcmp(argv[i], "--setup") && i + 1 < argc)
-      setup = argv[++i];
-    else if (!strcmp(argv[i], "--uninstaller") && i + 1 < argc)
-      uninstaller = argv[++i];
-    else if (argv[i][0] == '-')
-      return UsageError("build", std::string("unexpected argument ") + argv[i], BuildHelp);
+  ParsedArguments parsed;
+  std::string report;
+  if (!ParseArguments(argc, argv,
+                      {{"--clean", false},
+                       {"--strict", false},
+                       {"-q", false},
+                       {"--quiet", false},
+                       {"--setup", true},
+                       {"--uninstaller", true},
+                       {"--no-warn", true},
+                       {"--x86_64", false}},
+                      parsed, report))
+    return UsageError("build", report, BuildHelp);
+  BuildOptions options;
+  for (const ParsedOption &option : parsed.options) {
+    if (option.name == "--clean")
+      options.clean = true;
+    else if (option.name == "--strict")
+      options.strict = true;
+    else if (option.name == "-q" || option.name == "--quiet")
+      options.quiet = true;
+    else if (option.name == "--setup")
+      options.setup = option.value;
+    else if (option.name == "--uninstaller")
+      options.uninstaller = option.value;
+    else if (option.name == "--x86_64")
+      options.x86_64Twin = true;
     else
-      operands.push_back(argv[i]);
+      options.noWarn.push_back(option.value);
   }
-  if (operands.size() != 2)
+  if (parsed.operands.size() != 2)
     return UsageError("build", "expected a source folder and an out folder", BuildHelp);
-#ifdef QMG_WIN32_BUILD
-  if (setup.empty())
-    setup = QMG_WIN32_BUILD "/SETUP.exe";
-  if (uninstaller.empty())
-    uninstaller = QMG_WIN32_BUILD "/unsetup/unsetup.exe";
-#endif
-  const std::string source = operands[0], out = operands[1];
-  for (const std::string &program : {setup, uninstaller})
-    if (program.empty() || !IsRegularFile(program))
-      return Fail((program.empty() ? std::string("no program given") : program + ": not a file") +
-                  "; name SETUP.EXE and unsetup.exe with --setup and --uninstaller");
-
-  std::string script;
-  if (!IsFolder(source) || !ReadText(source + "/" + ScriptName, script))
-    return Fail(source + ": not a source folder with a " + ScriptName);
-  bool madeOut = mkdir(out.c_str(), 0777) == 0;
-  if (!madeOut && errno != EEXIST)
-    return Fail(out + ": cannot make the folder: " + strerror(errno));
-  if (!IsFolder(out))
-    return Fail(out + ": not a folder");
-  std::string realSource = RealPath(source), realOut = RealPath(out);
-  if (Inside(realOut, realSource) || Inside(realSource, realOut)) {
-    if (madeOut)
-      rmdir(out.c_str());
-    return Fail(out + ": the out folder and the source folder must lie apart");
+  const std::string source = parsed.operands[0], out = parsed.operands[1];
+  struct Program {
+    std::string &path;
+    const char *name, *option;
+  };
+  for (const Program &program :
+       {Program{options.setup, "SETUP.EXE", "--setup"}, Program{options.uninstaller, "unsetup.exe", "--uninstaller"}}) {
+    if (program.path.empty())
+      program.path = ShippedProgram(argv0, program.name);
+    if (program.path.empty())
+      return Fail(std::string("no ") + program.name + " beside qmgdist or in its share/qmg folder; name it with " +
+                  program.option);
+    if (!IsProjectProgram(program.path, program.name, options.x86_64Twin, report))
+      return Fail(report + " (given as " + program.option + ")");
   }
 
-  ScriptNeeds needs = ReadNeeds(script);
+  // The script first: a build that cannot be stamped or checked fails
+  // before anything is packed.
+  const std::string scriptPath = Within(source, ScriptName);
+  std::string script;
+  if (!IsFolder(source) || !ReadText(scriptPath, script))
+    return Fail(source + ": not a source folder with a " + ScriptName);
+  if (!CanStampScript(std::vector<unsigned char>(script.begin(), script.end()), report)) {
+    fprintf(stderr, "%s:1: error: %s\n", scriptPath.c_str(), report.c_str());
+    return Failed(out, 1);
+  }
+  std::string realSource = RealPath(source), realOut = IntendedPath(out);
+  if (realOut.empty())
+    return Fail(out + ": its folder does not exist");
+  if (Inside(realOut, realSource) || Inside(realSource, realOut))
+    return Fail(out + ": the out folder and the source folder must lie apart");
+
+  ScriptNeeds needs = ReadNeeds(script, scriptPath);
   for (const std::string &conflict : needs.conflicts)
     fprintf(stderr, "%s\n", conflict.c_str());
   if (!needs.conflicts.empty())
-    return 1;
+    return Failed(out, 1);
 
   // What this build writes into OUT, by name, and where each comes from
   // (an empty source is a package to pack).
   for (const std::string &copy : needs.copies)
     if (!IsPlainName(copy))
-      return Fail(std::string(ScriptName) + ": C=" + copy +
+      return Fail(scriptPath + ": C=" + copy +
                   ": build copies only files that lie in the source folder itself, named without a path");
   for (const auto &package : needs.packages)
     if (!IsPlainName(package.first))
-      return Fail(std::string(ScriptName) + ":" + std::to_string(package.second.line) + ": " + package.first +
+      return Fail(scriptPath + ":" + std::to_string(package.second.line) + ": " + package.first +
                   ": a package is named without a path");
   std::map<std::string, std::string> made;
-  made[ScriptName] = source + "/" + ScriptName;
-  made[SetupName] = setup;
-  made[UninstallerName] = uninstaller;
-  if (IsRegularFile(source + "/" + PictureName))
-    made[PictureName] = source + "/" + PictureName;
+  made[ScriptName] = scriptPath;
+  made[SetupName] = options.setup;
+  made[UninstallerName] = options.uninstaller;
+  if (IsRegularFile(Within(source, PictureName)))
+    made[PictureName] = Within(source, PictureName);
   for (const std::string &copy : needs.copies) {
     std::string upper = Upper(copy);
     if (upper == UninstallerName || upper == SetupName)
       continue;
     // A missing file is left to check, which names the line.
-    if (IsRegularFile(source + "/" + NameOnDisk(copy)))
-      made[copy] = source + "/" + NameOnDisk(copy);
+    if (IsRegularFile(Within(source, NameOnDisk(copy))))
+      made[copy] = Within(source, NameOnDisk(copy));
   }
-  std::map<std::string, std::string> packages; // name: key
-  for (const auto &package : needs.packages)
-    packages[package.first] = package.second.key;
+  std::map<std::string, std::string> keys; // package name: key
+  std::map<std::string, int> lines;        // package name: the line naming it
+  for (const auto &package : needs.packages) {
+    keys[package.first] = package.second.key;
+    lines[package.first] = package.second.line;
+  }
   for (const char *shared : {"MUSIC.QPK", "COMMONUI.QPK"})
-    if (!packages.count(shared) && IsFolder(source + "/" + std::string(shared).substr(0, strlen(shared) - 4)))
-      packages[shared] = "shared";
-  for (const auto &package : packages) {
+    if (!keys.count(shared) && IsFolder(Within(source, std::string(shared).substr(0, strlen(shared) - 4))))
+      keys[shared] = "shared";
+  int misnamed = 0;
+  for (const auto &package : keys) {
     std::string folder = package.first.substr(0, package.first.rfind('.'));
-    if (!IsFolder(source + "/" + folder)) {
-      fprintf(stderr, "qmgdist build: warning: %s: no folder %s/%s to pack it from; it is left out\n",
-              package.first.c_str(), source.c_str(), folder.c_str());
+    if (IsFolder(Within(source, folder))) {
+      made[package.first] = "";
       continue;
     }
-    made[package.first] = "";
-  }
-
-  if (clean) {
-    // Only a distribution is emptied: a folder named by mistake (a home
-    // folder, a source folder) is refused, not wiped.
-    DIR *listing = opendir(out.c_str());
-    bool empty = true;
-    while (listing && empty)
-      if (dirent *entry = readdir(listing))
-        empty = !strcmp(entry->d_name, ".") || !strcmp(entry->d_name, "..");
-      else
-        break;
-    if (listing)
-      closedir(listing);
-    if (!empty && !IsRegularFile(out + "/" + ScriptName) && !IsRegularFile(out + "/" + SetupName))
-      return Fail(out + ": --clean empties only a distribution folder (one with SETUP.CTL or SETUP.EXE)");
-    std::string report;
-    if (!EmptyFolder(out, report))
-      return Fail(report);
-  } else {
-    std::set<std::string> ours;
-    for (const auto &file : made)
-      ours.insert(Upper(file.first));
-    DIR *listing = opendir(out.c_str());
-    if (!listing)
-      return Fail(out + ": cannot read the folder: " + strerror(errno));
-    std::vector<std::string> foreign;
-    while (dirent *entry = readdir(listing))
-      if (strcmp(entry->d_name, ".") && strcmp(entry->d_name, "..") &&
-          (!ours.count(Upper(entry->d_name)) || !IsRegularFile(out + "/" + entry->d_name)))
-        foreign.push_back(entry->d_name);
-    closedir(listing);
-    if (!foreign.empty())
-      return Fail(out + ": holds " + foreign.front() +
-                  (foreign.size() > 1 ? " and " + std::to_string(foreign.size() - 1) + " more" : "") +
-                  ", which this build does not make; use --clean to empty it first");
-  }
-
-  for (const auto &file : made) {
-    std::string target = out + "/" + NameOnDisk(file.first);
-    std::string report;
-    if (file.second.empty()) {
-      std::string folder = source + "/" + file.first.substr(0, file.first.rfind('.'));
-      std::string key = packages[file.first];
-      std::vector<std::string> arguments = {"--key", key, folder, target};
-      std::vector<char *> pointers;
-      for (std::string &argument : arguments)
-        pointers.push_back(&argument[0]);
-      if (RunPack(static_cast<int>(pointers.size()), pointers.data()) != 0)
-        return Fail(file.first + ": not packed");
-    } else if (!CopyFile(file.second, target, report)) {
-      return Fail(report);
+    std::string where = scriptPath + ":" + std::to_string(lines[package.first]);
+    std::string other = NameInOtherCase(source, folder);
+    if (!other.empty() && IsFolder(Within(source, other))) {
+      fprintf(stderr,
+              "%s: error: %s: no folder %s to pack it from; did you mean %s? Package folders are found "
+              "by their exact name: rename it %s/\n",
+              where.c_str(), package.first.c_str(), Within(source, folder + "/").c_str(),
+              Within(source, other + "/").c_str(), folder.c_str());
+      misnamed++;
+    } else if (std::find(options.noWarn.begin(), options.noWarn.end(), "no-folder") == options.noWarn.end()) {
+      fprintf(stderr, "%s: warning: %s: no folder %s to pack it from; it is left out [no-folder]\n", where.c_str(),
+              package.first.c_str(), Within(source, folder + "/").c_str());
+      if (options.strict)
+        misnamed++;
     }
   }
-  std::string report;
-  if (StampScript((out + "/" + ScriptName).c_str(), report) != StampStatus::Ok)
-    return Fail(report);
+  if (misnamed > 0)
+    return Failed(out, 1);
+  std::set<std::string> ours;
+  for (const auto &file : made)
+    ours.insert(Upper(file.first));
 
-  std::string outArgument = out;
-  char *checkArguments[] = {&outArgument[0]};
-  int checked = RunCompanion(argv0, "qmgdist-check", 1, checkArguments);
-  if (checked != 0) {
-    fprintf(stderr, "qmgdist build: %s: check found errors; the distribution is not fit to ship\n", out.c_str());
-    return checked == 1 ? 1 : 2;
+  // Everything is made in a staging folder beside OUT, which takes OUT's
+  // place only when the build succeeded. The script is checked there
+  // first, before OUT is judged: its mistakes explain what OUT holds.
+  std::string staging;
+  if (!MakeStagingFolder(out, staging, report))
+    return Fail(report);
+  int status = 0;
+  if (!CopyFile(scriptPath, Within(staging, ScriptName), report) ||
+      StampScript(Within(staging, ScriptName).c_str(), report) != StampStatus::Ok) {
+    status = Fail(report);
+  } else if ((status = RunCheckOn(argv0, options, source, out, staging, true)) != 0) {
+    status = status == 1 ? 1 : 2;
+  } else if (!MayReplace(out, options.clean, ours, report)) {
+    status = Fail(report);
+  } else if (!WriteDistribution(source, staging, out, options.quiet, made, keys, report) ||
+             StampScript(Within(staging, ScriptName).c_str(), report) != StampStatus::Ok) {
+    status = Fail(report);
+  } else if ((status = RunCheckOn(argv0, options, source, out, staging, false)) != 0) {
+    status = status == 1 ? 1 : 2;
+  } else if (!PutFolderInPlace(staging, out, report)) {
+    status = Fail(report);
+  } else {
+    return 0;
   }
-  return 0;
+  DiscardFolder(staging);
+  return Failed(out, status);
 }

@@ -1,5 +1,8 @@
 #include "qmgdist/companion_program.h"
 
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +24,28 @@ std::string OwnFolder(const char *argv0) {
 }
 
 } // namespace
+
+std::string ShippedProgram(const char *argv0, const char *name) {
+  std::string own = OwnFolder(argv0);
+  for (const std::string &folder : {own, own + "/../share/qmg"}) {
+    DIR *listing = opendir(folder.c_str());
+    std::string found;
+    while (listing && found.empty())
+      if (dirent *entry = readdir(listing)) {
+        struct stat info;
+        if (!strcasecmp(entry->d_name, name) && stat((folder + "/" + entry->d_name).c_str(), &info) == 0 &&
+            S_ISREG(info.st_mode))
+          found = folder + "/" + entry->d_name;
+      } else {
+        break;
+      }
+    if (listing)
+      closedir(listing);
+    if (!found.empty())
+      return found;
+  }
+  return "";
+}
 
 int RunCompanion(const char *argv0, const char *name, int argc, char **argv) {
   std::string program = OwnFolder(argv0) + "/" + name;

@@ -24,17 +24,38 @@ std::string Quoted(const char *argument) {
   return quoted + "\"";
 }
 
-} // namespace
-
-int RunCompanion(const char *, const char *name, int argc, char **argv) {
+// qmgdist's own folder with a final separator, or "" when it cannot be found.
+std::string OwnFolder() {
   char self[MAX_PATH];
   DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-  if (length == 0 || length >= sizeof self) {
+  if (length == 0 || length >= sizeof self)
+    return "";
+  std::string path = self;
+  return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
+} // namespace
+
+std::string ShippedProgram(const char *, const char *name) {
+  std::string own = OwnFolder();
+  if (own.empty())
+    return "";
+  // File names on Windows are compared without case already.
+  for (const std::string &folder : {own, own + "..\\share\\qmg\\"}) {
+    DWORD attributes = GetFileAttributesA((folder + name).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      return folder + name;
+  }
+  return "";
+}
+
+int RunCompanion(const char *, const char *name, int argc, char **argv) {
+  std::string program = OwnFolder();
+  if (program.empty()) {
     fprintf(stderr, "qmgdist: cannot find its own folder\n");
     return 2;
   }
-  std::string program = self;
-  program = program.substr(0, program.find_last_of("\\/") + 1) + name + ".exe";
+  program += std::string(name) + ".exe";
   std::string commandLine = Quoted(program.c_str());
   for (int i = 0; i < argc; i++)
     commandLine += " " + Quoted(argv[i]);

@@ -14,7 +14,10 @@
 #include "package/unpack.h"
 #include "package/zip_records.h"
 #include "picture/dib_header.h"
+#include "qmgdist/command_line.h"
 #include "qmgdist/member_name_check.h"
+#include "qmgdist/script_encoding.h"
+#include "qmgdist/script_lint.h"
 #include "script/dry_run.h"
 #include "script/product_code.h"
 #include "script/product_install.h"
@@ -82,14 +85,15 @@ int LineOf(uint32_t position, const std::string &message = "") {
   return LineAt(position);
 }
 
-void Find(const std::string &file, int line, bool error, const std::string &text) {
+void Find(const std::string &file, int line, bool error, const std::string &text, const std::string &kind = "",
+          const std::string &item = "", const std::string &group = "") {
   for (const CheckFinding &known : *Findings)
-    if (known.file == file && known.line == line && known.text == text) {
+    if (known.file == file && known.line == line && known.text == text && known.item == item) {
       if (error && !known.error)
         break;
       return;
     }
-  Findings->push_back({file, line, error, text});
+  Findings->push_back({file, line, error, text, kind, item, group});
 }
 
 bool HasError(int line, const std::string &text) {
@@ -328,7 +332,8 @@ void CheckPackage(const Package &package, const std::string &keyName, bool mustE
     for (const std::string &name : names) {
       MappedName mapped;
       if (!MapMemberName(name, false, mapped)) {
-        Find(package.name, package.line, true, "member " + name + ": the installer refuses its name");
+        Find(package.name, package.line, true, "the installer refuses its name", "", name,
+             "the installer refuses their names");
         continue;
       }
       if (mapped.folderEntry || mapped.file.empty())
@@ -337,10 +342,11 @@ void CheckPackage(const Package &package, const std::string &keyName, bool mustE
       for (const std::string &folder : mapped.folders)
         path += "\\" + folder;
       if (DryPathKind(path + "\\" + mapped.file) != 1)
-        Find(package.name, package.line, true, "member " + name + ": the installer cannot place it");
+        Find(package.name, package.line, true, "the installer cannot place it", "", name,
+             "the installer cannot place them");
     }
-  for (const std::string &warning : CheckMemberNames(names))
-    Find(package.name, package.line, false, "member " + warning);
+  for (const NameWarning &warning : CheckMemberNameWarnings(names))
+    Find(package.name, package.line, false, warning.reasons, "member-name", warning.name, warning.kind);
 }
 
 // --- the install runs -------------------------------------------------------
@@ -397,15 +403,16 @@ void RunInstalls(const std::vector<Section> &sections, const std::string &instal
         if (usual)
           Find(ScriptName, line, true, text);
         else if (!HasError(line, text))
-          Find(ScriptName, line, false, text + " with the install folder " + installFolder +
-                                            "; it passes only for shorter folders");
+          Find(ScriptName, line, false,
+               text + " with the install folder " + installFolder + "; it passes only for shorter folders",
+               "long-folder");
       }
       if (usual && StartsWith(operation, "link ")) {
         size_t arrow = operation.find(" > ");
         std::string program = arrow == std::string::npos ? "" : operation.substr(arrow + 3);
         if (DryPathKind(program) != 1)
           Find(ScriptName, line, false,
-               "shortcut to " + program + ": no C line or package member before it provides that file");
+               "shortcut to " + program + ": no C line or package member before it provides that file", "shortcut");
       }
     }
     for (size_t i = missingBefore; i < DryMissingSources().size(); i++) {
@@ -418,12 +425,14 @@ void RunInstalls(const std::vector<Section> &sections, const std::string &instal
     if (completed && DryPathKind(std::string(ProductFolder) + "\\unsetup.exe") != 1)
       Find(ScriptName, sectionLine, false,
            "product \"" + std::string(ProductTitle) + "\" brings no unsetup.exe into its folder " + ProductFolder +
-               ": its Uninstall entry names a missing program (add C=UNSETUP.EXE=unsetup.exe)");
+               ": its Uninstall entry names a missing program (add C=UNSETUP.EXE=unsetup.exe)",
+           "uninstaller");
     auto known = folders.find(Upper(ProductFolder));
     if (known != folders.end())
       Find(ScriptName, sectionLine, false,
-           "product \"" + std::string(ProductTitle) + "\" has the same folder as \"" + known->second + "\": " +
-               ProductFolder);
+           "product \"" + std::string(ProductTitle) + "\" has the same folder as \"" + known->second +
+               "\": " + ProductFolder,
+           "same-folder");
     else
       folders[Upper(ProductFolder)] = ProductTitle;
   }
@@ -458,14 +467,14 @@ const char *PictureProblem(BmpCheck check) {
 void CheckPicture() {
   std::vector<unsigned char> bytes;
   if (!IsFile(DistributionPath(PictureName)) || !ReadFile(DistributionPath(PictureName), bytes)) {
-    Find(PictureName, 1, false, "no background picture: SETUP.EXE shows a plain dialog");
+    Find(PictureName, 0, false, "no background picture: SETUP.EXE shows a plain dialog", "picture");
     return;
   }
   BmpFileLayout layout;
   DibFormat format;
   BmpCheck check = CheckBmpFile(bytes.data(), bytes.size(), layout, format);
   if (check != BmpCheck::Ok)
-    Find(PictureName, 1, false, std::string("the picture loader refuses it: ") + PictureProblem(check));
+    Find(PictureName, 0, false, std::string("the picture loader refuses it: ") + PictureProblem(check), "picture");
 }
 
 void CheckHeader(const std::string &scriptPath) {
@@ -501,31 +510,72 @@ void CheckSections(const std::vector<Section> &sections) {
     else if (!present)
       why = section.zPackages.empty() ? "it names no Z package" : "none of its Z packages is in the distribution";
     if (!why.empty()) {
-      Find(ScriptName, section.line, false, "product \"" + section.title + "\" will not be offered: " + why);
+      Find(ScriptName, section.line, false, "product \"" + section.title + "\" will not be offered: " + why,
+           "not-offered");
       continue;
     }
     auto earlier = bySlot.find(section.slot);
     if (earlier != bySlot.end())
       Find(ScriptName, earlier->second->line, false,
            "product code " + code + " again at line " + std::to_string(section.line) +
-               ": only the later section is installed");
+               ": only the later section is installed",
+           "same-code");
     bySlot[section.slot] = &section;
     for (const Package &package : section.zPackages)
       CheckPackage(package, code, true);
     for (const Package &package : section.uPackages)
       CheckPackage(package, "shared", true);
   }
-  int firstLine = 1;
-  for (const Section &section : sections)
-    if (section.slot >= 0) {
-      firstLine = section.line;
-      break;
-    }
+  // The shared packages are named by no line: their findings have none.
   for (const char *shared : {"MUSIC.QPK", "COMMONUI.QPK"})
-    CheckPackage({shared, firstLine}, "shared", false);
+    CheckPackage({shared, 0}, "shared", false);
+}
+
+// Every section's lines, offered or not: what the install runs did not
+// meet already. A finding outside the sections that were run says which
+// section it is in, since SETUP.EXE shows it only once that one runs.
+void LintSections(const std::vector<Section> &sections, bool offersKnown) {
+  size_t fromRuns = Findings->size();
+  auto runFound = [&](int line) {
+    for (size_t i = 0; i < fromRuns; i++)
+      if ((*Findings)[i].error && (*Findings)[i].line == line)
+        return true;
+    return false;
+  };
+  std::set<int> run;
+  for (const Offer &offer : Offered) {
+    const Section *section = SectionAt(sections, ProductSections[offer.slot]);
+    if (section)
+      run.insert(section->line);
+  }
+  for (const LintFinding &finding : LintScript()) {
+    if (!finding.error) {
+      Find(ScriptName, LineAt(finding.at), false, finding.text, finding.kind);
+      continue;
+    }
+    int line = LineOf(finding.at, finding.text);
+    if (runFound(line))
+      continue;
+    const Section *section = nullptr;
+    for (const Section &candidate : sections)
+      if (candidate.line <= line)
+        section = &candidate;
+    std::string text = "SETUP.EXE shows \"" + OneLine(finding.text) + "\"";
+    if (section && section->slot == -2)
+      text += " (in the S section at line " + std::to_string(section->line) + ", which SETUP.EXE reads past, " +
+              "and would show it if that became an L section)";
+    else if (section && !run.count(section->line))
+      text += " when it installs \"" + section->title + "\" (line " + std::to_string(section->line) + ")" +
+              (offersKnown ? ", a product it does not offer now" : "");
+    Find(ScriptName, line, true, text);
+  }
 }
 
 } // namespace
+
+const char *const WarningKinds[] = {"not-offered",    "same-code",   "same-folder", "uninstaller",
+                                    "shortcut",       "long-folder", "member-name", "picture",
+                                    "trailing-blank", "non-ascii",   "no-folder",   nullptr};
 
 bool CheckDistribution(const CheckOptions &options, std::vector<CheckFinding> &findings, std::string &report) {
   findings.clear();
@@ -545,77 +595,192 @@ bool CheckDistribution(const CheckOptions &options, std::vector<CheckFinding> &f
   snprintf(SourceFolder, sizeof SourceFolder, "%s%c", folder.c_str(), FolderSeparator);
 
   FindLineStarts();
-  CheckHeader(scriptPath);
-  // The rest is checked as if the header matched, so that one run shows
-  // everything to mend.
-  AttachScript(Script.data(), static_cast<uint32_t>(Script.size()));
-  std::vector<Section> sections = SurveySections();
-  CheckSections(sections);
-  CheckPicture();
-
-  StartDryRun(ProgramsFolder);
-  Offered.clear();
-  size_t before = DryOperations().size();
-  bool scanned = ScanProducts({PackagePresent, OfferProduct});
-  for (size_t i = before; i < DryOperations().size(); i++)
-    if (StartsWith(DryOperations()[i], "message "))
-      Find(ScriptName, LineOf(DryOperationCursors()[i], DryOperations()[i]), true,
-           "SETUP.EXE shows \"" + OneLine(DryOperations()[i].substr(8)) + "\" and offers nothing");
-  if (scanned) {
-    std::string longest;
-    for (const std::string &candidate : options.installFolders)
-      if (candidate.size() > longest.size())
-        longest = candidate;
-    RunInstalls(sections, DefaultInstallFolder, true);
-    if (!longest.empty())
-      RunInstalls(sections, longest, false);
+  std::string encoding = ScriptEncodingProblem(Script);
+  if (!encoding.empty()) {
+    // Nothing else can be read in the script as SETUP.EXE reads it.
+    Find(ScriptName, 1, true, encoding);
+  } else {
+    CheckHeader(options.shownScript.empty() ? scriptPath : options.shownScript);
+    // The rest is checked as if the header matched, so that one run shows
+    // everything to mend.
+    AttachScript(Script.data(), static_cast<uint32_t>(Script.size()));
+    std::vector<Section> sections = SurveySections();
+    Offered.clear();
+    if (!options.scriptOnly) {
+      CheckSections(sections);
+      CheckPicture();
+      StartDryRun(ProgramsFolder);
+      size_t before = DryOperations().size();
+      bool scanned = ScanProducts({PackagePresent, OfferProduct});
+      for (size_t i = before; i < DryOperations().size(); i++)
+        if (StartsWith(DryOperations()[i], "message "))
+          Find(ScriptName, LineOf(DryOperationCursors()[i], DryOperations()[i]), true,
+               "SETUP.EXE shows \"" + OneLine(DryOperations()[i].substr(8)) + "\" and offers nothing");
+      if (scanned) {
+        std::string longest;
+        for (const std::string &candidate : options.installFolders)
+          if (candidate.size() > longest.size())
+            longest = candidate;
+        RunInstalls(sections, DefaultInstallFolder, true);
+        if (!longest.empty())
+          RunInstalls(sections, longest, false);
+      }
+    }
+    AttachScript(Script.data(), static_cast<uint32_t>(Script.size()));
+    LintSections(sections, !options.scriptOnly);
   }
-  std::stable_sort(findings.begin(), findings.end(), [](const CheckFinding &a, const CheckFinding &b) {
-    return a.line < b.line;
-  });
+  std::stable_sort(findings.begin(), findings.end(),
+                   [](const CheckFinding &a, const CheckFinding &b) { return a.line < b.line; });
   SourceFolder[0] = '\0';
   Findings = nullptr;
   return true;
 }
 
+namespace {
+
+// `name` inside the folder `folder` as the maker typed the folder.
+std::string Within(const std::string &folder, const std::string &name) {
+  if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\'))
+    return folder + name;
+  return folder + FolderSeparator + name;
+}
+
+// Where a finding points: the script line that leads to it, or the file
+// itself. Under --source that is the file the maker edits: the source's
+// SETUP.CTL, a package's folder, the source's picture.
+std::string Location(const CheckFinding &finding, const std::string &distribution, const std::string &source) {
+  const std::string &folder = source.empty() ? distribution : source;
+  if (finding.line > 0)
+    return Within(folder, ScriptName) + ":" + std::to_string(finding.line);
+  size_t dot = finding.file.rfind('.');
+  if (!source.empty() && finding.file != ScriptName && finding.file != PictureName && dot != std::string::npos)
+    return Within(folder, finding.file.substr(0, dot)) + FolderSeparator;
+  return Within(folder, finding.file);
+}
+
+// The text of a finding, or of several of one group: a count and the first
+// few members.
+std::string Text(const std::vector<const CheckFinding *> &group) {
+  const CheckFinding &first = *group.front();
+  std::string subject = first.line > 0 && first.file != ScriptName ? first.file + ": " : "";
+  if (first.item.empty())
+    return subject + first.text;
+  if (group.size() == 1)
+    return subject + "member " + first.item + ": " + first.text;
+  const size_t shown = 3;
+  std::string names;
+  for (size_t i = 0; i < group.size() && i < shown; i++)
+    names += (i ? ", " : "") + group[i]->item;
+  if (group.size() > shown)
+    names += " and " + std::to_string(group.size() - shown) + " more";
+  return subject + std::to_string(group.size()) + " members: " + first.group + ": " + names;
+}
+
+} // namespace
+
 int RunCheck(int argc, char **argv) {
-  CheckOptions options;
-  bool strict = false;
-  for (int i = 0; i < argc; i++) {
-    if (!strcmp(argv[i], "--strict")) {
-      strict = true;
-    } else if (!strcmp(argv[i], "--folder") && i + 1 < argc) {
-      options.installFolders.push_back(argv[++i]);
-    } else if (argv[i][0] != '-' && options.distribution.empty()) {
-      options.distribution = argv[i];
-    } else {
-      fprintf(stderr, "qmgdist check: unexpected argument %s\n%s", argv[i], CheckHelp);
-      return 2;
-    }
+  ParsedArguments parsed;
+  std::string report;
+  if (argc == 1 && (!strcmp(argv[0], "--help") || !strcmp(argv[0], "-h"))) {
+    printf("usage: qmgdist\n%s", CheckHelp);
+    return 0;
   }
-  if (options.distribution.empty()) {
-    fprintf(stderr, "qmgdist check: no distribution folder given\n%s", CheckHelp);
+  if (!ParseArguments(argc, argv,
+                      {{"--strict", false},
+                       {"--folder", true},
+                       {"--no-warn", true},
+                       {"-q", false},
+                       {"--quiet", false},
+                       {"--source", true},
+                       {"--as", true},
+                       {"--script-only", false},
+                       {"--help", false},
+                       {"-h", false}},
+                      parsed, report)) {
+    fprintf(stderr, "qmgdist check: %s\n\n%s", report.c_str(), CheckHelp);
     return 2;
   }
+  CheckOptions options;
+  bool strict = false, quiet = false;
+  std::set<std::string> silenced;
+  std::string source, shownAs;
+  for (const ParsedOption &option : parsed.options) {
+    if (option.name == "--help" || option.name == "-h") {
+      printf("usage: qmgdist\n%s", CheckHelp);
+      return 0;
+    }
+    if (option.name == "--strict") {
+      strict = true;
+    } else if (option.name == "--folder") {
+      options.installFolders.push_back(option.value);
+    } else if (option.name == "-q" || option.name == "--quiet") {
+      quiet = true;
+    } else if (option.name == "--source") {
+      source = option.value;
+    } else if (option.name == "--as") {
+      shownAs = option.value;
+    } else if (option.name == "--script-only") {
+      options.scriptOnly = true;
+    } else {
+      std::vector<std::string> kinds;
+      for (const char *const *kind = WarningKinds; *kind; kind++)
+        kinds.push_back(*kind);
+      if (std::find(kinds.begin(), kinds.end(), option.value) == kinds.end()) {
+        std::string known;
+        for (const std::string &kind : kinds)
+          known += (known.empty() ? "" : ", ") + kind;
+        fprintf(stderr, "qmgdist check: --no-warn=%s: no such kind of warning%s; the kinds: %s\n", option.value.c_str(),
+                DidYouMean(option.value, kinds).c_str(), known.c_str());
+        return 2;
+      }
+      silenced.insert(option.value);
+    }
+  }
+  if (parsed.operands.size() != 1) {
+    fprintf(stderr, "qmgdist check: %s\n\n%s",
+            parsed.operands.empty() ? "no distribution folder given" : "expected one distribution folder", CheckHelp);
+    return 2;
+  }
+  options.distribution = parsed.operands[0];
   for (const std::string &folder : options.installFolders)
     if (folder.size() < 3 || folder[1] != ':' || folder[2] != '\\' || folder.size() >= PathCapacity) {
       fprintf(stderr, "qmgdist check: --folder %s: expected a full Windows path such as C:\\Games\\QMG\n",
               folder.c_str());
       return 2;
     }
+  const std::string &shownDistribution = shownAs.empty() ? options.distribution : shownAs;
+  options.shownScript = Within(source.empty() ? shownDistribution : source, ScriptName);
   std::vector<CheckFinding> findings;
-  std::string report;
   if (!CheckDistribution(options, findings, report)) {
     fprintf(stderr, "qmgdist check: %s\n", report.c_str());
     return 2;
   }
+  // Findings of one group at one place share a line, in the order met.
+  std::vector<std::vector<const CheckFinding *>> lines;
+  std::map<std::string, size_t> groups;
   int errors = 0, warnings = 0;
   for (const CheckFinding &finding : findings) {
+    if (!finding.error && silenced.count(finding.kind))
+      continue;
+    std::string key =
+        finding.file + "\n" + std::to_string(finding.line) + "\n" + (finding.error ? "e" : "w") + "\n" + finding.group;
+    if (!finding.group.empty() && groups.count(key)) {
+      lines[groups[key]].push_back(&finding);
+      continue;
+    }
+    groups[key] = lines.size();
+    lines.push_back({&finding});
     (finding.error ? errors : warnings)++;
-    printf("%s:%d: %s: %s\n", finding.file.c_str(), finding.line, finding.error ? "error" : "warning",
-           finding.text.c_str());
   }
-  printf("qmgdist check: %s: %d error%s, %d warning%s\n", options.distribution.c_str(), errors,
-         errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
+  if (options.scriptOnly && errors == 0 && !(strict && warnings > 0))
+    return 0;
+  for (const std::vector<const CheckFinding *> &group : lines) {
+    const CheckFinding &first = *group.front();
+    printf("%s: %s: %s%s\n", Location(first, shownDistribution, source).c_str(), first.error ? "error" : "warning",
+           Text(group).c_str(), first.error || first.kind.empty() ? "" : (" [" + first.kind + "]").c_str());
+  }
+  if (!quiet)
+    printf("qmgdist check: %s: %d error%s, %d warning%s%s\n", shownDistribution.c_str(), errors, errors == 1 ? "" : "s",
+           warnings, warnings == 1 ? "" : "s", strict && warnings > 0 ? " (--strict: warnings fail)" : "");
   return errors > 0 || (strict && warnings > 0) ? 1 : 0;
 }

@@ -14,23 +14,33 @@
 
 struct CheckFinding {
   std::string file; // SETUP.CTL or the package or picture concerned
-  int line;         // the script line that leads to it
+  int line;         // the script line that leads to it, 0 for none
   bool error;       // an error, else a warning
   std::string text;
+  std::string kind;  // of a warning: the name --no-warn takes
+  std::string item;  // a member the finding is about, "" for none
+  std::string group; // findings of one file, line and group share a line
 };
 
 struct CheckOptions {
   std::string distribution;
   std::vector<std::string> installFolders; // the longest is tried besides C:\QMG
+  bool scriptOnly = false;                 // the header and the script's lines alone
+  std::string shownScript;                 // the script as the stamp advice names it
 };
 
 // Fills `findings` ordered by line, each once. False, with one sentence in
 // `report`, when the distribution folder or its SETUP.CTL cannot be read.
 bool CheckDistribution(const CheckOptions &options, std::vector<CheckFinding> &findings, std::string &report);
 
-// The verb: "check [--strict] [--folder FOLDER]... DIST". Prints one line
-// per finding, "FILE:LINE: error: text" or "...: warning: text", then a
-// summary; returns 0 without errors (and, with --strict, without warnings),
-// 1 otherwise, 2 for a usage or file problem.
+// The verb: "check [--strict] [-q] [--no-warn=KIND]... [--folder FOLDER]...
+// DIST". Prints one line per finding, "PATH:LINE: error: text" or
+// "PATH: warning: text [KIND]", then a summary; returns 0 without errors
+// (and, with --strict, without warnings), 1 otherwise, 2 for a usage or
+// file problem. build runs it with --source and --as, so that findings name
+// the source folder the maker edits.
 int RunCheck(int argc, char **argv);
 extern const char CheckHelp[];
+
+// The kinds of warning check and build give, for --no-warn.
+extern const char *const WarningKinds[];

@@ -2,7 +2,9 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "qmgdist/command_line.h"
 #include "qmgdist/companion_program.h"
 #include "qmgdist/distribution_check.h"
 #include "qmgdist/package_verbs.h"
@@ -15,17 +17,22 @@ const char UsageHead[] =
     "\n"
     "Builds and checks distributions for the Quillmarsh Games installer.\n"
     "\n"
-    "commands:\n"
+    "commands (each takes --help; options take \"--name value\" or \"--name=value\"):\n";
+
+const char StampHelp[] =
     "  stamp SCRIPT    write the header checksum into bytes 1 to 8 of a control\n"
     "                  script (SETUP.CTL). Those bytes must already hold eight\n"
     "                  hexadecimal digits: begin the script with a line such as\n"
     "                  \"#00000000 my distribution\". Any other file is left as\n"
-    "                  it is.\n"
+    "                  it is.\n";
+
+const char VerifyHelp[] =
     "  verify SCRIPT   exit 0 when the header checksum matches the script, 1 when\n"
     "                  it does not (SETUP.EXE then offers no product).\n";
 
 const char UsageTail[] =
     "  --help          show this text\n"
+    "  --version       show qmgdist's version\n"
     "\n"
     "KEY is the key table the package is scrambled with: \"shared\" (MUSIC.QPK,\n"
     "COMMONUI.QPK), a product code such as 01 (that product's Z= packages; codes\n"
@@ -38,6 +45,8 @@ const char UsageTail[] =
 
 void PrintUsage(FILE *to) {
   fputs(UsageHead, to);
+  fputs(StampHelp, to);
+  fputs(VerifyHelp, to);
   fputs(PackHelp, to);
   fputs(ListHelp, to);
   fputs(ExtractHelp, to);
@@ -61,32 +70,81 @@ int RunScriptVerb(StampStatus (*verb)(const char *, std::string &), const char *
   return 2;
 }
 
+struct Verb {
+  const char *name;
+  const char *help;
+};
+
+const Verb Verbs[] = {{"stamp", StampHelp},     {"verify", VerifyHelp}, {"pack", PackHelp},  {"list", ListHelp},
+                      {"extract", ExtractHelp}, {"check", CheckHelp},   {"build", BuildHelp}};
+
+bool AsksForHelp(int argc, char **argv) {
+  for (int i = 0; i < argc && strcmp(argv[i], "--"); i++)
+    if (!strcmp(argv[i], "--help") || !strcmp(argv[i], "-h"))
+      return true;
+  return false;
+}
+
+// stamp and verify take one script.
+int RunScriptVerb(const char *verb, const char *help, StampStatus (*run)(const char *, std::string &), int argc,
+                  char **argv) {
+  ParsedArguments parsed;
+  std::string report;
+  if (!ParseArguments(argc, argv, {}, parsed, report))
+    return UsageError(verb, report, help);
+  if (parsed.operands.size() != 1)
+    return UsageError(verb, "expected one script", help);
+  return RunScriptVerb(run, parsed.operands[0].c_str());
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
-  // One line at a time, also into a pipe, so that stdout and stderr keep
-  // their order in a log.
+  // Output goes to terminals and pipes alike line by line, so that a
+  // maker's script or editor sees each finding as it comes.
   setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
-  if (argc == 2 && (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h") || !strcmp(argv[1], "help"))) {
+  if (argc < 2) {
+    PrintUsage(stderr);
+    return 2;
+  }
+  std::string verb = argv[1];
+  if (verb == "--help" || verb == "-h" || verb == "help") {
     PrintUsage(stdout);
     return 0;
   }
-  if (argc == 3 && !strcmp(argv[1], "stamp"))
-    return RunScriptVerb(StampScript, argv[2]);
-  if (argc == 3 && !strcmp(argv[1], "verify"))
-    return RunScriptVerb(VerifyScript, argv[2]);
-  if (argc >= 2 && !strcmp(argv[1], "pack"))
+  if (verb == "--version" || verb == "-V") {
+    printf("qmgdist %s\n", QMG_VERSION);
+    return 0;
+  }
+  const Verb *known = nullptr;
+  for (const Verb &candidate : Verbs)
+    if (verb == candidate.name)
+      known = &candidate;
+  if (!known) {
+    std::vector<std::string> names;
+    for (const Verb &candidate : Verbs)
+      names.push_back(candidate.name);
+    names.push_back("--help");
+    names.push_back("--version");
+    fprintf(stderr, "qmgdist: unknown command %s%s; \"qmgdist --help\" lists the commands\n", verb.c_str(),
+            DidYouMean(verb, names).c_str());
+    return 2;
+  }
+  if (AsksForHelp(argc - 2, argv + 2) && verb != "check") {
+    printf("usage: qmgdist\n%s", known->help);
+    return 0;
+  }
+  if (verb == "stamp")
+    return RunScriptVerb("stamp", StampHelp, StampScript, argc - 2, argv + 2);
+  if (verb == "verify")
+    return RunScriptVerb("verify", VerifyHelp, VerifyScript, argc - 2, argv + 2);
+  if (verb == "pack")
     return RunPack(argc - 2, argv + 2);
-  if (argc >= 2 && !strcmp(argv[1], "list"))
+  if (verb == "list")
     return RunList(argc - 2, argv + 2);
-  if (argc >= 2 && !strcmp(argv[1], "extract"))
+  if (verb == "extract")
     return RunExtract(argc - 2, argv + 2);
-  if (argc >= 2 && !strcmp(argv[1], "build"))
+  if (verb == "build")
     return RunBuild(argc - 2, argv + 2, argv[0]);
-  if (argc >= 2 && !strcmp(argv[1], "check"))
-    return RunCompanion(argv[0], "qmgdist-check", argc - 2, argv + 2);
-  if (argc >= 2)
-    fprintf(stderr, "qmgdist: unknown command or wrong arguments: %s\n\n", argv[1]);
-  PrintUsage(stderr);
-  return 2;
+  return RunCompanion(argv[0], "qmgdist-check", argc - 2, argv + 2);
 }

@@ -61,10 +61,9 @@ std::string DeviceNameOf(const std::string &part) {
   return device ? base : std::string();
 }
 
-// A name as a warning line can show it: control characters, and the bytes
-// of a name that is not UTF-8, as \xNN, so that no name can write to the
-// terminal what it likes.
-std::string Shown(const std::string &name) {
+} // namespace
+
+std::string ShownName(const std::string &name) {
   bool utf8 = IsValidUtf8(name);
   std::string shown;
   for (unsigned char c : name) {
@@ -78,6 +77,8 @@ std::string Shown(const std::string &name) {
   }
   return shown;
 }
+
+namespace {
 
 // The path as Windows compares it: case ignored (ASCII letters; the code
 // page's other letters too, which this does not try), and the dots and
@@ -156,42 +157,61 @@ struct Earlier {
 
 std::string CollisionReason(const Placed &placed, const Earlier &earlier) {
   if (placed.folder && earlier.folder)
-    return "what it holds goes into " + Shown(earlier.name) + ", which the installer names the same";
+    return "what it holds goes into " + ShownName(earlier.name) + ", which the installer names the same";
   if (!placed.folder && !earlier.folder)
-    return "it replaces " + Shown(earlier.name) + ", which the installer names the same";
-  return "the installer cannot make both it and " + Shown(earlier.name) + ", which it names the same";
+    return "it replaces " + ShownName(earlier.name) + ", which the installer names the same";
+  return "the installer cannot make both it and " + ShownName(earlier.name) + ", which it names the same";
 }
 
 } // namespace
 
-std::vector<std::string> CheckMemberNames(const std::vector<std::string> &names) {
-  std::vector<std::string> lines;
+std::vector<NameWarning> CheckMemberNameWarnings(const std::vector<std::string> &names) {
+  std::vector<NameWarning> warnings;
   std::map<std::string, Earlier> made; // by WindowsKey of the installer's path
   for (const std::string &name : names) {
     std::vector<std::string> reasons;
     Placed placed = PlaceAsTheInstallerDoes(name, reasons);
+    // The first reason in general words, the same for every member it
+    // concerns, so that many members can share one line.
+    std::string kind = reasons.empty() ? "" : reasons[0];
+    auto add = [&](const std::string &reason, const char *general) {
+      if (reasons.empty())
+        kind = general;
+      reasons.push_back(reason);
+    };
     if (!placed.lastPart.empty()) {
       if (placed.lastPart != LastPart(name))
-        reasons.push_back("the installer names it " + Shown(placed.path) + (placed.folder ? "/" : ""));
+        add("the installer names it " + ShownName(placed.path) + (placed.folder ? "/" : ""),
+            "the installer changes the name");
       std::string device = DeviceNameOf(placed.lastPart);
       if (!device.empty())
-        reasons.push_back(device + " is a device name on Windows, with any extension: the installer cannot make it");
+        add(device + " is a device name on Windows, with any extension: the installer cannot make it",
+            "a device name on Windows: the installer cannot make it");
       char end = placed.lastPart.back();
       if (end == '.' || end == ' ')
-        reasons.push_back("ends in a dot or a blank, which Windows drops");
-      if (placed.folder && placed.folderPath.size() + ShortestRoot > FolderPathLimit)
-        reasons.push_back("its path is longer than the installer can make folders (" +
-                          std::to_string(FolderPathLimit) + " characters, the install folder included)");
+        add("ends in a dot or a blank, which Windows drops", "ends in a dot or a blank, which Windows drops");
+      if (placed.folder && placed.folderPath.size() + ShortestRoot > FolderPathLimit) {
+        std::string reason = "its path is longer than the installer can make folders (" +
+                             std::to_string(FolderPathLimit) + " characters, the install folder included)";
+        add(reason, reason.c_str());
+      }
       auto inserted = made.insert({WindowsKey(placed.path), Earlier{name, placed.folder}});
       if (!inserted.second)
-        reasons.push_back(CollisionReason(placed, inserted.first->second));
+        add(CollisionReason(placed, inserted.first->second), "the installer names it the same as another member");
     }
     if (reasons.empty())
       continue;
-    std::string line = Shown(name) + ": " + reasons[0];
+    std::string text = reasons[0];
     for (size_t i = 1; i < reasons.size(); i++)
-      line += "; " + reasons[i];
-    lines.push_back(line);
+      text += "; " + reasons[i];
+    warnings.push_back({ShownName(name), text, kind});
   }
+  return warnings;
+}
+
+std::vector<std::string> CheckMemberNames(const std::vector<std::string> &names) {
+  std::vector<std::string> lines;
+  for (const NameWarning &warning : CheckMemberNameWarnings(names))
+    lines.push_back(warning.name + ": " + warning.reasons);
   return lines;
 }

@@ -19,3 +19,18 @@ bool CarriesUtf8Flag(const std::string &name);
 // cannot make, cuts, or maps onto the same path as an earlier name (compared
 // without case): the name, a colon, and the reasons separated by "; ".
 std::vector<std::string> CheckMemberNames(const std::vector<std::string> &names);
+
+// A name as a line of text can show it: control characters, and the bytes
+// of a name that is not UTF-8, as \xNN, so that no name can write to the
+// terminal what it likes.
+std::string ShownName(const std::string &name);
+
+// The same warnings apart: the name as a line can show it, the reasons, and
+// the first reason in general words (the same for every name it concerns),
+// by which a report can gather many names into one line.
+struct NameWarning {
+  std::string name;
+  std::string reasons;
+  std::string kind;
+};
+std::vector<NameWarning> CheckMemberNameWarnings(const std::vector<std::string> &names);

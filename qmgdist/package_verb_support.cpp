@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "qmgdist/command_line.h"
 #include "qmgdist/package_verbs.h"
 
 int UsageError(const char *verb, const std::string &report, const char *help) {
@@ -25,7 +26,8 @@ bool ParseKeyedArguments(int argc, char **argv, size_t operandCount, KeyedArgume
     } else if (!strncmp(argv[i], "--key=", 6)) {
       text = argv[i] + 6;
     } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-      report = std::string("unknown option ") + argv[i];
+      std::string name = std::string(argv[i]).substr(0, std::string(argv[i]).find('='));
+      report = "unknown option " + name + DidYouMean(name, {"--key"});
       return false;
     } else {
       arguments.operands.push_back(argv[i]);

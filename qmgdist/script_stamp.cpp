@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "qmgdist/script_encoding.h"
 #include "script/script_checksum.h"
 
 namespace {
@@ -44,22 +45,21 @@ bool ReadWholeFile(const char *path, std::vector<unsigned char> &bytes, std::str
 // hexadecimal digits: a placeholder such as 00000000 or an older checksum.
 const char HeaderExample[] = "begin the script with a line such as \"#00000000 my distribution\"";
 
-bool HasHeaderPlaceholder(const std::vector<unsigned char> &bytes, const char *path, std::string &report) {
+bool HasHeaderPlaceholder(const std::vector<unsigned char> &bytes, std::string &report) {
   bool room = bytes.size() >= ChecksumCoversFrom;
   for (size_t i = 0; room && i < ChecksumCoversFrom; i++)
     room = bytes[i] != '\r' && bytes[i] != '\n';
   if (!room) {
-    report = std::string(path) +
-             ": the first line must hold at least 9 characters (a free first character "
-             "and 8 checksum digits); " + HeaderExample;
+    report = std::string("the first line must hold at least 9 characters (a free first character "
+                         "and 8 checksum digits); ") +
+             HeaderExample;
     return false;
   }
   for (size_t i = ChecksumDigitsAt; i < ChecksumDigitsAt + ChecksumDigitCount; i++)
     if (!isxdigit(bytes[i])) {
       std::string found(reinterpret_cast<const char *>(bytes.data()) + ChecksumDigitsAt, ChecksumDigitCount);
-      report = std::string(path) + ": bytes 1 to 8 hold \"" + Printable(found) +
-               "\", not eight hexadecimal digits, so this is not a script header and nothing was "
-               "written; " + HeaderExample;
+      report = "bytes 1 to 8 hold \"" + Printable(found) +
+               "\", not eight hexadecimal digits, so this is not a script header; " + HeaderExample;
       return false;
     }
   return true;
@@ -73,10 +73,19 @@ std::string Digits(uint32_t sum) {
 
 } // namespace
 
+bool CanStampScript(const std::vector<unsigned char> &bytes, std::string &report) {
+  report = ScriptEncodingProblem(bytes);
+  return report.empty() && HasHeaderPlaceholder(bytes, report);
+}
+
 StampStatus StampScript(const char *path, std::string &report) {
   std::vector<unsigned char> bytes;
-  if (!ReadWholeFile(path, bytes, report) || !HasHeaderPlaceholder(bytes, path, report))
+  if (!ReadWholeFile(path, bytes, report))
     return StampStatus::Unusable;
+  if (!CanStampScript(bytes, report)) {
+    report = std::string(path) + ": " + report + "; nothing was written";
+    return StampStatus::Unusable;
+  }
   std::string digits = Digits(ScriptChecksum(bytes.data(), bytes.size()));
   FILE *file = fopen(path, "r+b");
   bool written = file && fseek(file, ChecksumDigitsAt, SEEK_SET) == 0 &&
@@ -95,6 +104,13 @@ StampStatus VerifyScript(const char *path, std::string &report) {
   std::vector<unsigned char> bytes;
   if (!ReadWholeFile(path, bytes, report))
     return StampStatus::Unusable;
+  // A script in another encoding fails the check below too, but stamping
+  // would not mend it: the report says what would.
+  std::string encoding = ScriptEncodingProblem(bytes);
+  if (!encoding.empty()) {
+    report = std::string(path) + ": " + encoding + "; SETUP.EXE would offer no product";
+    return StampStatus::Mismatch;
+  }
   // Judged exactly as SETUP.EXE judges it.
   if (bytes.size() < ChecksumCoversFrom) {
     report = std::string(path) + ": too short to hold a header (9 bytes); SETUP.EXE would offer no product";

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 enum class StampStatus { Ok, Mismatch, Unusable };
 
@@ -15,3 +16,8 @@ StampStatus StampScript(const char *path, std::string &report);
 // Ok when bytes 1 to 8 hold the checksum, Mismatch when they do not (or the
 // file is shorter than 9 bytes), Unusable when the file cannot be read.
 StampStatus VerifyScript(const char *path, std::string &report);
+
+// Whether StampScript would stamp a script of these bytes: false, with one
+// sentence in `report`, for a script in another encoding or without the
+// eight digit places. build asks before it makes anything.
+bool CanStampScript(const std::vector<unsigned char> &bytes, std::string &report);

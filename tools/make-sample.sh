@@ -4,10 +4,9 @@
 #   make-sample.sh OUT_FOLDER WIN32_BUILD_FOLDER QMGDIST [QMGDIST_EXE]
 # The source folder is the layout a game maker learns: SETUP.CTL, a folder
 # per package, the files the C lines copy. What the repository cannot hold
-# as it stands is added to a staging copy first: the stand-in games (built
-# by the Win32 build), the background picture (drawn by
-# sample/draw_background.py) and the read-only attribute of the level
-# files. SETUP.EXE and the uninstaller come from the same Win32 build.
+# as it stands is added to a staging copy first
+# (tools/make-sample-source.sh). SETUP.EXE and the uninstaller come from
+# the same Win32 build.
 #
 # With QMGDIST_EXE, the Windows qmgdist.exe builds the same staging copy
 # again under Wine (tools/wine-run.sh, in the session QMG_WINE_SESSION
@@ -24,24 +23,19 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 staging="$out.source"
-rm -rf "$staging"
-cp -Rp "$here/sample/source" "$staging"
-for game in REEDRUN LILYLINK HERONHOP; do
-  cp -p "$win32/sample/games/$game.exe" "$staging/$game/$game.EXE"
-done
-# A fixed time for what is made here, so that the same sources give the
-# same packages on every run.
-touch -d '2026-01-01 12:00:00' "$staging"/*/*.EXE
-python3 "$here/sample/draw_background.py" "$staging/SETUPBK.QBK"
-# The game files are read-only on the player's disk, as they came.
-chmod a-w "$staging"/REEDRUN/levels/*.dat
+"$here/tools/make-sample-source.sh" "$staging" "$win32"
 
-"$qmgdist" build --clean --setup "$win32/SETUP.exe" --uninstaller "$win32/unsetup/unsetup.exe" \
+# A Windows build for x86_64 makes the twin's distribution, for machines
+# that run no 32-bit programs.
+. "$here/tools/wine-arch.sh"
+twin=()
+[ "$(qmg_program_arch "$win32/SETUP.exe")" = x86_64 ] && twin=(--x86_64)
+"$qmgdist" build --clean "${twin[@]}" --setup "$win32/SETUP.exe" --uninstaller "$win32/unsetup/unsetup.exe" \
   "$staging" "$out" >/dev/null
 if [ -n "$qmgdist_exe" ]; then
   # Wine takes the Linux paths as paths on its drive Z:.
   rm -rf "$out.windows"
-  "$here/tools/wine-run.sh" "$qmgdist_exe" build --clean --setup "$win32/SETUP.exe" \
+  "$here/tools/wine-run.sh" "$qmgdist_exe" build --clean "${twin[@]}" --setup "$win32/SETUP.exe" \
     --uninstaller "$win32/unsetup/unsetup.exe" "$staging" "$out.windows" >/dev/null
   if ! diff -r "$out" "$out.windows"; then
     echo "make-sample: qmgdist.exe built a different distribution from the same source" >&2

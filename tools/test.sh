@@ -42,6 +42,16 @@ for arch in $QMG_ARCHES; do
   phase "$preset configure" quiet cmake --preset "$preset"
   phase "$preset build" cmake --build --preset "$preset"
 done
+# The release packages, and the sample built and checked by an installed
+# copy outside the source tree.
+release_packages() {
+  quiet cmake --preset release
+  cmake --build --preset release
+  (cd build/release && quiet cpack)
+  (cd build/win32 && quiet cpack)
+}
+phase "release build and packages" release_packages
+phase "installed copy builds the sample" tools/check-installed.sh build/release
 for arch in $arches; do
   preset=$(qmg_preset "$arch")
   phase "$preset tests under Wine ($arch)" ctest --preset "$preset"

@@ -60,13 +60,20 @@ public:
   std::vector<std::string> Findings(const std::vector<std::string> &folders = {}) const {
     std::vector<CheckFinding> findings;
     std::string report;
-    EXPECT_TRUE(CheckDistribution({folder_.path(), folders}, findings, report)) << report;
+    EXPECT_TRUE(CheckDistribution({folder_.path(), folders, false, ""}, findings, report)) << report;
     std::vector<std::string> lines;
     for (const CheckFinding &f : findings)
-      lines.push_back(f.file + ":" + std::to_string(f.line) + ": " + (f.error ? "error: " : "warning: ") + f.text);
+      lines.push_back(f.file + ":" + std::to_string(f.line) + ": " + (f.error ? "error: " : "warning: ") +
+                      (f.item.empty() ? "" : "member " + f.item + ": ") + f.text);
     return lines;
   }
   int Exit(std::vector<std::string> arguments) const {
+    std::string out;
+    return Run(arguments, out);
+  }
+  // Runs the verb on the folder; `out` receives what it printed, standard
+  // output first.
+  int Run(std::vector<std::string> arguments, std::string &out) const {
     arguments.push_back(folder_.path());
     std::vector<char *> argv;
     for (std::string &argument : arguments)
@@ -74,8 +81,9 @@ public:
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     int status = RunCheck(static_cast<int>(argv.size()), argv.data());
-    testing::internal::GetCapturedStdout();
-    testing::internal::GetCapturedStderr();
+    fflush(stdout);
+    out = testing::internal::GetCapturedStdout();
+    out += testing::internal::GetCapturedStderr();
     return status;
   }
   const ScratchFolder &folder() const { return folder_; }
@@ -166,18 +174,21 @@ TEST(QmgdistCheck, FindsWhatSetupWouldMeet) {
        "REED.QPK:6: error: member a/../../up.dat: the installer refuses its name", 1},
       {"shared package with a product key",
        [](Distribution &d) { d.Write("MUSIC.QPK", Package("01", ZipBuilder().Add("theme.mid", "MThd"))); },
-       "MUSIC.QPK:2: error: does not extract with the shared key that SETUP.EXE uses: result 9", 1},
+       "MUSIC.QPK:0: error: does not extract with the shared key that SETUP.EXE uses: result 9", 1},
       {"malformed section line", [](Distribution &d) { d.Script(std::string(SoundBody) + "L02 Lily\nZ=REED.QPK\n"); },
        "SETUP.CTL:8: error: SETUP.EXE shows \"Error: '=' expected at:", 1},
 
-      {"code outside the alphabet", [](Distribution &d) { d.Script(std::string(SoundBody) + "L0I=Odd\nZ=REED.QPK\n"); },
+      {"code outside the alphabet",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "L0I=Odd\nV=1\nF=ODD\nZ=REED.QPK\n"); },
        "SETUP.CTL:8: warning: product \"Odd\" will not be offered: its code \"0I\" has characters outside", 0},
-      {"slot of 64 or more", [](Distribution &d) { d.Script(std::string(SoundBody) + "L20=Far\nZ=REED.QPK\n"); },
+      {"slot of 64 or more",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "L20=Far\nV=1\nF=FAR\nZ=REED.QPK\n"); },
        "SETUP.CTL:8: warning: product \"Far\" will not be offered: its code 20 is slot 64", 0},
-      {"no package present", [](Distribution &d) { d.Script(std::string(SoundBody) + "L02=Lily\nZ=LILY.QPK\n"); },
+      {"no package present",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "L02=Lily\nV=1\nF=LILY\nZ=LILY.QPK\n"); },
        "SETUP.CTL:8: warning: product \"Lily\" will not be offered: none of its Z packages", 0},
-      {"S section says nothing", [](Distribution &d) { d.Script(std::string(SoundBody) + "S01=Spare\nZ=REED.QPK\n"); },
-       "", 0},
+      {"S section says nothing",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "S01=Spare\nV=1\nF=SPARE\nZ=REED.QPK\n"); }, "", 0},
       {"two sections with one code",
        [](Distribution &d) {
          d.Script(std::string(SoundBody) + "L01=Reed Again\nV=2\nF=REED2\nC=UNSETUP.EXE=unsetup.exe\nZ=REED.QPK\n");
@@ -198,10 +209,53 @@ TEST(QmgdistCheck, FindsWhatSetupWouldMeet) {
          d.Write("REED.QPK", Package("01", ZipBuilder().Add("REED.EXE", "MZ").Add("a:b.txt", "1").Add("a?b.txt", "2")));
        },
        "REED.QPK:6: warning: member a?b.txt: the installer names it a_b.txt", 0},
+      {"a typo in a section that is not offered",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "L02=Lily\nV=1\nF=LILY\nX=LILY.QPK\n"); },
+       "SETUP.CTL:11: error: SETUP.EXE shows \"Unknown command in SETUP file: X=LILY.QPK \" when it installs "
+       "\"Lily\" (line 8), a product it does not offer now",
+       1},
+      {"a mistake after the first one SETUP.EXE stops at",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "Q=1\nI=X\n{\nD=\\Y\n"); },
+       "SETUP.CTL:11: error: SETUP.EXE shows \"Expected '}' at: \"", 1},
+      {"a mistake in an S section",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "S02=Old\nV=1\nF=O\nE C=A=B\n"); },
+       "SETUP.CTL:11: error: SETUP.EXE shows \"Unexpected 'E' (ELSE) at: E C=A=B \" (in the S section at line 8", 1},
+      {"a head line missing in a section not offered",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "L02=Lily\nF=LILY\nZ=LILY.QPK\n"); },
+       "SETUP.CTL:9: error: SETUP.EXE shows \"Expected VERSION specification in CTL file: F=LILY\"", 1},
+      {"an operand that ends in a blank",
+       [](Distribution &d) { d.Script(Body("C=UNSETUP.EXE=unsetup.exe", "C=UNSETUP.EXE=unsetup.exe ")); },
+       "SETUP.CTL:5: warning: \"unsetup.exe \" ends in a blank: the file name would end in a blank, which "
+       "Windows drops",
+       0},
+      {"a UTF-8 name beyond ASCII",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "C=UNSETUP.EXE=LISEZMOI \xC3\x89.TXT\n"); },
+       "SETUP.CTL:8: warning: \"LISEZMOI \xC3\x89.TXT\" holds bytes of 0x80 and above: SETUP.EXE reads them in "
+       "the player's ANSI code page, so they name other files on players' PCs with another code page; this "
+       "script is UTF-8",
+       0},
+      {"an 8-bit name beyond ASCII",
+       [](Distribution &d) { d.Script(std::string(SoundBody) + "C=UNSETUP.EXE=LISEZMOI \xC9.TXT\n"); },
+       "SETUP.CTL:8: warning: \"LISEZMOI \\xC9.TXT\" holds bytes of 0x80 and above: SETUP.EXE reads them in "
+       "the player's ANSI code page, so they name other files on players' PCs with another code page",
+       0},
+      {"a byte-order mark",
+       [](Distribution &d) {
+         d.Write("SETUP.CTL", "\xEF\xBB\xBF" + Stamped("#00000000 test\n" + std::string(SoundBody)));
+       },
+       "SETUP.CTL:1: error: the script begins with a UTF-8 byte-order mark (bytes EF BB BF)", 1},
+      {"UTF-16 text",
+       [](Distribution &d) {
+         std::string wide = "\xFF\xFE";
+         for (char c : std::string("#00000000 test\n") + SoundBody)
+           wide += std::string(1, c) + '\0';
+         d.Write("SETUP.CTL", wide);
+       },
+       "SETUP.CTL:1: error: the script is UTF-16 text (it begins with the byte-order mark FF FE)", 1},
       {"picture missing", [](Distribution &d) { d.Remove("SETUPBK.QBK"); },
-       "SETUPBK.QBK:1: warning: no background picture", 0},
+       "SETUPBK.QBK:0: warning: no background picture", 0},
       {"picture refused", [](Distribution &d) { d.Write("SETUPBK.QBK", "GIF89a not a bitmap"); },
-       "SETUPBK.QBK:1: warning: the picture loader refuses it: not a BMP file", 0},
+       "SETUPBK.QBK:0: warning: the picture loader refuses it: not a BMP file", 0},
   };
   for (const BrokenCase &c : cases) {
     SCOPED_TRACE(c.what);
@@ -253,14 +307,53 @@ TEST(QmgdistCheck, PathsThatPassOnlyForShortFolders) {
 TEST(QmgdistCheck, ReportsEveryFindingAndChangesNothing) {
   Distribution dist;
   dist.Remove("SETUPBK.QBK");
-  dist.Script(Body("M=REED.EXE", "M=GAME.EXE") + "L0I=Odd\nZ=REED.QPK\n");
+  dist.Script(Body("M=REED.EXE", "M=GAME.EXE") + "L0I=Odd\nV=1\nF=ODD\nZ=REED.QPK\n");
   std::string script = ScratchFolder::Read(dist.folder() / "SETUP.CTL");
   std::vector<std::string> before = ScratchFolder::Tree(dist.folder().path());
   std::string text = Joined(dist.Findings());
-  for (const char *expected : {"SETUPBK.QBK:1: warning", "SETUP.CTL:7: warning: shortcut", "SETUP.CTL:8: warning"})
+  for (const char *expected : {"SETUPBK.QBK:0: warning", "SETUP.CTL:7: warning: shortcut", "SETUP.CTL:8: warning"})
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
   EXPECT_EQ(ScratchFolder::Tree(dist.folder().path()), before);
   EXPECT_EQ(ScratchFolder::Read(dist.folder() / "SETUP.CTL"), script);
+}
+
+// What check prints: paths as the maker gave them (under --source, the
+// files of the source folder), no line for a file no script line names,
+// many members of one kind in one line, and the options that choose what is
+// printed.
+TEST(QmgdistCheck, PrintsFindingsWhereTheMakerEditsThem) {
+  Distribution dist;
+  ZipBuilder zip;
+  zip.Add("REED.EXE", "MZ");
+  for (int level = 1; level <= 5; level++)
+    zip.Add("levels/level " + std::to_string(level) + ".", "x");
+  dist.Write("REED.QPK", Package("01", zip));
+  dist.Write("MUSIC.QPK", Package("01", ZipBuilder().Add("theme.mid", "MThd")));
+  dist.Remove("SETUPBK.QBK");
+  std::string out;
+  EXPECT_EQ(dist.Run({"--source", "game/", "--as", "dist"}, out), 1);
+  const std::string expected[] = {
+      "game/MUSIC/: error: does not extract with the shared key",
+      "game/SETUPBK.QBK: warning: no background picture: SETUP.EXE shows a plain dialog [picture]\n",
+      "game/SETUP.CTL:6: warning: REED.QPK: 5 members: ends in a dot or a blank, which Windows drops: "
+      "levels/level 1., levels/level 2., levels/level 3. and 2 more [member-name]\n",
+      "qmgdist check: dist: 2 errors, 2 warnings\n"};
+  for (const std::string &line : expected)
+    EXPECT_NE(out.find(line), std::string::npos) << line << "\nprinted:\n" << out;
+  EXPECT_EQ(out.find(dist.folder().path()), std::string::npos) << out;
+
+  EXPECT_EQ(dist.Run({}, out), 1);
+  EXPECT_NE(out.find(dist.folder() / "MUSIC.QPK: error: does not extract"), std::string::npos) << out;
+  EXPECT_NE(out.find(dist.folder() / "SETUP.CTL:6: warning: REED.QPK: 5 members"), std::string::npos) << out;
+
+  // One kind silenced; -q leaves the summary out.
+  dist.Remove("MUSIC.QPK");
+  EXPECT_EQ(dist.Run({"--no-warn=member-name", "-q", "--no-warn", "picture", "--strict"}, out), 0);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(dist.Run({"--strict"}, out), 1);
+  EXPECT_NE(out.find("2 warnings (--strict: warnings fail)"), std::string::npos) << out;
+  EXPECT_EQ(dist.Run({"--no-warn=member-names"}, out), 2);
+  EXPECT_NE(out.find("no such kind of warning (did you mean member-name?)"), std::string::npos) << out;
 }
 
 TEST(QmgdistCheck, UsageAndFileProblemsExitTwo) {

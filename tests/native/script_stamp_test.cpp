@@ -107,6 +107,36 @@ TEST_F(ScriptStamp, VerifyTellsAMismatchAndItsRemedy) {
   EXPECT_NE(report.find("missing"), std::string::npos);
 }
 
+// A script saved with a byte-order mark, or as UTF-16, is named for what it
+// is by both verbs, with the remedy; stamp writes nothing and verify does
+// not send the maker to stamp.
+TEST_F(ScriptStamp, BothVerbsNameAnotherEncoding) {
+  struct Case {
+    std::string text, named;
+  };
+  std::string wide;
+  for (char c : std::string("#00000000 header\nL01=A\n"))
+    wide += std::string(1, c) + '\0';
+  const Case cases[] = {
+      {"\xEF\xBB\xBF#00000000 header\nL01=A\n", "a UTF-8 byte-order mark (bytes EF BB BF)"},
+      {"\xFF\xFE" + wide, "UTF-16 text (it begins with the byte-order mark FF FE)"},
+      {wide, "UTF-16 text (every other byte of its first line is 0)"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.named);
+    Write(c.text);
+    std::string report;
+    EXPECT_EQ(StampScript(path_.c_str(), report), StampStatus::Unusable);
+    EXPECT_NE(report.find(c.named), std::string::npos) << report;
+    EXPECT_NE(report.find("save it as ANSI (Windows-1252) or as UTF-8 without a byte-order mark"), std::string::npos)
+        << report;
+    EXPECT_EQ(Read(), c.text);
+    EXPECT_EQ(VerifyScript(path_.c_str(), report), StampStatus::Mismatch);
+    EXPECT_NE(report.find(c.named), std::string::npos) << report;
+    EXPECT_EQ(report.find("qmgdist stamp"), std::string::npos) << report;
+  }
+}
+
 TEST_F(ScriptStamp, CommandLineExitStatuses) {
   Write("#00000000 header\nL01=A\n");
   EXPECT_EQ(Run("verify " + path_), 1);
