@@ -21,6 +21,7 @@
 
 #include "qmgdist/command_line.h"
 #include "qmgdist/companion_program.h"
+#include "qmgdist/pack_files.h"
 #include "qmgdist/package_verbs.h"
 #include "qmgdist/program_identity.h"
 #include "qmgdist/script_stamp.h"
@@ -170,7 +171,8 @@ bool CopyFile(const std::string &from, const std::string &to, std::string &repor
       remove(temporary.c_str());
     return false;
   }
-  if (rename(temporary.c_str(), to.c_str()) != 0) {
+  // Windows' rename will not replace a file; this does, on both systems.
+  if (!ReplaceFileWith(temporary, to)) {
     report = to + ": cannot write: " + strerror(errno);
     remove(temporary.c_str());
     return false;

@@ -11,7 +11,10 @@
 # bytes. Exit 77 (skipped) when the packages have not been made.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-release=$(cd "${1:?release build folder}" && pwd)
+release=$(cd "${1:?release build folder}" 2>/dev/null && pwd) || {
+  echo "check-installed: no release build in $1 yet (tools/test.sh makes it)" >&2
+  exit 77
+}
 tarball=$(ls "$release"/qmgdist-*-Linux.tar.gz 2>/dev/null | head -n 1 || true)
 zip=""
 if [ -n "${2:-}" ]; then
