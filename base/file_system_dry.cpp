@@ -95,6 +95,9 @@ void NotifyFolderMade(const char *) {}
 
 FILE *CreateOutputFile(const char *path) { return CreateDryFile(path); }
 
+// The dry machine's folders are all real.
+bool FolderLiesWhereMeant(const char *path) { return QueryPathKind(path) == PathKind::Folder; }
+
 FILE *CreateNewOutputFile(const char *path, bool) {
   if (QueryPathKind(path) != PathKind::Missing)
     return nullptr;

@@ -14,19 +14,39 @@ bool FolderExists(char *path) {
   return path[0] != '\0' && QueryPathKind(path) == PathKind::Folder;
 }
 
+namespace {
+
+// A folder is made only in a parent that lies where its path says: made
+// through a link, it would be somewhere else. A missing parent passes (the
+// folder cannot be made in it).
+bool ParentLiesWhereMeant(const char *path) {
+  std::string parent = path;
+  size_t cut = parent.rfind(PathSeparator);
+  if (cut == std::string::npos || cut == 0)
+    return true;
+  parent.resize(cut);
+  return QueryPathKind(parent.c_str()) != PathKind::Folder || FolderLiesWhereMeant(parent.c_str());
+}
+
+} // namespace
+
 bool CreateFolderChain(char *path) {
   if (!FolderExists(path)) {
-    if (!MakeFolder(path)) {
+    if (!ParentLiesWhereMeant(path) || !MakeFolder(path)) {
       std::string parent = path;
       size_t cut = parent.rfind(PathSeparator);
       if (cut == std::string::npos || cut == 0)
         return false;
       parent.resize(cut);
-      if (!CreateFolderChain(&parent[0]) || !MakeFolder(path))
+      if (!CreateFolderChain(&parent[0]) || !ParentLiesWhereMeant(path) || !MakeFolder(path))
         return false;
     }
     NotifyFolderMade(path);
   }
+  // Checked after making too: a folder made through a link swapped into a
+  // parent meanwhile lies elsewhere.
+  if (!FolderLiesWhereMeant(path))
+    return false;
   Pending.emplace_back(path);
   return true;
 }

@@ -13,7 +13,9 @@
 bool FolderExists(char *path);
 
 // Makes `path` and every missing folder above it, telling the shell about
-// each. On success the folders made are appended to the pending list,
+// each. Below the install folder every folder found or made on the way
+// must be a real folder that lies where its path says
+// (FolderLiesWhereMeant): a link there fails the chain. On success the folders made are appended to the pending list,
 // parents first, followed by `path` itself (also when it existed already).
 // When a folder cannot be made, the parents made before the failure stay
 // appended. `path` is modified as FolderExists modifies it.
