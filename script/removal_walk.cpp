@@ -59,10 +59,12 @@ bool IsKeptFile(const Walk &walk, const char *text) {
   return false;
 }
 
-// True when the file is gone. A path with bytes of 0x80 and above is first
-// taken as ANSI and then, if the file is still there, as UTF-8 (the form
-// the extraction writes for names it keeps in UTF-8); each form only where
-// it lies inside the product folder in that same form.
+// True when the file is gone. A path with bytes of 0x80 and above names one
+// object: the ANSI reading's when a file is there, else the UTF-8 reading's
+// (the form the extraction writes for names it keeps in UTF-8); each form
+// only where it lies inside the product folder in that same form. A file
+// the ANSI reading names but cannot delete is a failure, never a reason to
+// delete what the other reading names.
 bool RemoveLoggedFile(Walk &walk, const char *text) {
   std::string path;
   if (!NormaliseFullPath(text, path))
@@ -74,11 +76,12 @@ bool RemoveLoggedFile(Walk &walk, const char *text) {
   bool asUtf8 = HasHighBytes(path.c_str()) && ReachableInside(walk, path, walk.folderUtf8, true);
   if (!asAnsi && !asUtf8)
     return false;
-  DeleteOutcome outcome = DeleteOutcome::Failed;
+  const std::string &ansiFolder = shortcut ? walk.scope.startMenuGroup : walk.folder;
+  DeleteOutcome outcome = DeleteOutcome::AlreadyGone;
   if (asAnsi)
-    outcome = op.deleteFile(op.context, path.c_str(), false);
-  if (outcome != DeleteOutcome::Deleted && asUtf8)
-    outcome = op.deleteFile(op.context, path.c_str(), true);
+    outcome = op.deleteFile(op.context, path.c_str(), ansiFolder.c_str(), false);
+  if (outcome == DeleteOutcome::AlreadyGone && asUtf8)
+    outcome = op.deleteFile(op.context, path.c_str(), walk.folderUtf8.c_str(), true);
   return outcome != DeleteOutcome::Failed;
 }
 
@@ -99,8 +102,11 @@ bool UndoRecord(char kind, const char *text, void *context) {
   switch (kind) {
   case 'F': {
     std::string path;
-    if (MayRemoveFolder(walk, text, path))
-      op.removeEmptyFolder(op.context, path.c_str()); // a folder that still holds something stays
+    if (MayRemoveFolder(walk, text, path)) {
+      bool inside = !walk.folder.empty() && PathIsInside(path.c_str(), walk.folder.c_str());
+      // a folder that still holds something stays
+      op.removeEmptyFolder(op.context, path.c_str(), inside ? walk.folder.c_str() : "");
+    }
     else
       walk.result.failures++;
     break;
@@ -141,7 +147,7 @@ RemovalResult RemoveLoggedItems(const unsigned char *log, size_t size, const Rem
     for (const std::string &entry : keepList) {
       std::string path = walk.folder + "\\" + entry, normal;
       if (NormaliseFullPath(path.c_str(), normal) && ReachableInside(walk, normal, walk.folder, false))
-        operations.deleteFile(operations.context, normal.c_str(), false);
+        operations.deleteFile(operations.context, normal.c_str(), walk.folder.c_str(), false);
     }
   walk.result.invalidRecord = !WalkLogBackwards(log, size, UndoRecord, &walk);
   return walk.result;
