@@ -720,5 +720,28 @@ TEST_F(SampleInstall, NoDllPlantedBesideTheProgramsIsLoaded) {
   ExpectNoCopyLeftBehind();
 }
 
+// A folder of an installed product swapped for a link to a folder outside
+// holding files of the same names, before the uninstaller runs: nothing
+// where the link leads is deleted, and the removal says so.
+TEST_F(SampleInstall, AnUninstallDeletesNothingThroughALinkSwappedIn) {
+  RunInstall({"Reed Runner"});
+  const SampleProduct &reed = Products[2];
+  const std::string folder = ProductFolder(reed);
+  const std::string outside = FreshScratchFolder("swapped-outside") + "\\levels";
+  ASSERT_TRUE(MoveFileA((folder + "\\levels").c_str(), outside.c_str()));
+  if (!PlantFolderLink(folder + "\\levels", outside))
+    GTEST_SKIP() << "no symbolic link can be made here";
+  std::set<std::string> before, after;
+  ListTree(outside, before);
+  ASSERT_FALSE(before.empty());
+  Removal removal = RunUninstall(reed, IDYES);
+  ASSERT_FALSE(removal.messages.empty());
+  EXPECT_EQ(removal.messages.back(), "Warning: some items were not removed.");
+  ListTree(outside, after);
+  EXPECT_EQ(after, before);
+  RemoveFolderLink(folder + "\\levels");
+  ExpectNoCopyLeftBehind();
+}
+
 } // namespace
 } // namespace e2e
