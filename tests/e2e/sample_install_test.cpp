@@ -242,11 +242,13 @@ protected:
 
   std::string Uninstaller(const SampleProduct &product) const { return ProductFolder(product) + "\\unsetup.exe"; }
 
-  // Kilobytes, rounded up, of the files the product's log names, each once.
+  // Kilobytes, rounded up, of the files the product's log names inside its
+  // folder, each once (the shortcut in the group folder is not looked up).
   unsigned long long LoggedKilobytes(const SampleProduct &product) const {
     std::set<std::string> files;
+    const std::string inside = ProductFolder(product) + "\\";
     for (const std::string &record : ReadLog(ProductFolder(product) + "\\unsetup.ctl"))
-      if (record[0] == 'D')
+      if (record[0] == 'D' && Normal(record.substr(1)).compare(0, inside.size(), inside) == 0)
         files.insert(Normal(record.substr(1)));
     unsigned long long bytes = 0;
     for (const std::string &file : files)
