@@ -26,6 +26,9 @@ EntryKind QueryEntryKind(const char *path);
 
 // Makes one folder; its parent must exist.
 bool MakeFolder(const char *path);
+// The same for the install folder or a product folder: made with the
+// protected permissions of base/access_rules.h (on Windows).
+bool MakeOwnedFolder(const char *path);
 
 // Tells the shell that a folder was made (nothing on POSIX).
 void NotifyFolderMade(const char *path);
@@ -49,7 +52,9 @@ FILE *CreateOutputFile(const char *path);
 
 // Creates a file for writing where nothing is, not even a dangling link:
 // null when anything is at `path`, or the new file fails the check above.
-// With `utf8` the path is taken as UTF-8 bytes (opened wide on Windows).
+// With `utf8` the path is taken as UTF-8 bytes (opened wide on Windows). A
+// program file (IsProgramFile) below the install folder is made with the
+// protected permissions of base/access_rules.h (on Windows).
 FILE *CreateNewOutputFile(const char *path, bool utf8);
 
 // True when the folder at `path` is a real folder and passes the check

@@ -91,6 +91,8 @@ bool MakeFolder(const char *path) {
   return true;
 }
 
+bool MakeOwnedFolder(const char *path) { return MakeFolder(path); }
+
 void NotifyFolderMade(const char *) {}
 
 FILE *CreateOutputFile(const char *path) { return CreateDryFile(path); }

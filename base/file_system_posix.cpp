@@ -82,6 +82,8 @@ EntryKind QueryEntryKind(const char *path) {
 
 bool MakeFolder(const char *path) { return mkdir(path, 0777) == 0; }
 
+bool MakeOwnedFolder(const char *path) { return MakeFolder(path); }
+
 void NotifyFolderMade(const char *) {}
 
 bool FolderLiesWhereMeant(const char *path) {

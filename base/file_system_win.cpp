@@ -6,9 +6,11 @@
 #include <io.h>
 #include <shlobj.h>
 #include <windows.h>
+#include <sddl.h>
 
 #include <string>
 
+#include "base/access_rules.h"
 #include "base/final_path_win.h"
 #include "base/scoped_handles.h"
 #include "base/setup_state.h"
@@ -40,6 +42,27 @@ HANDLE OpenForTimes(const std::wstring &path) {
 }
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// A security descriptor made from SDDL text, freed at scope end; null when
+// the text does not convert (the object is then made without one: the
+// permissions harden, they are not needed to install).
+class AccessDescriptor {
+public:
+  explicit AccessDescriptor(const char *sddl) {
+    if (sddl)
+      ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor_, nullptr);
+  }
+  ~AccessDescriptor() {
+    if (descriptor_)
+      LocalFree(descriptor_);
+  }
+  AccessDescriptor(const AccessDescriptor &) = delete;
+  AccessDescriptor &operator=(const AccessDescriptor &) = delete;
+  PSECURITY_DESCRIPTOR get() const { return descriptor_; }
+
+private:
+  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+};
 
 // Splits `path` into the install folder, without a trailing separator
 // ("C:" for "C:\\"), and the rest, which starts with a separator. False
@@ -89,6 +112,12 @@ EntryKind QueryEntryKind(const char *path) {
 
 bool MakeFolder(const char *path) { return _mkdir(path) == 0; }
 
+bool MakeOwnedFolder(const char *path) {
+  AccessDescriptor descriptor(OwnedFolderAccess);
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
+  return CreateDirectoryA(path, descriptor.get() ? &attributes : nullptr) != FALSE;
+}
+
 void NotifyFolderMade(const char *path) { SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHA, path, nullptr); }
 
 FILE *CreateOutputFile(const char *path) {
@@ -118,7 +147,12 @@ FILE *CreateNewOutputFile(const char *path, bool utf8) {
   // CREATE_NEW fails when the name exists; with FILE_FLAG_OPEN_REPARSE_POINT
   // a dangling symbolic link counts as existing instead of being followed to
   // create its target.
-  HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+  std::wstring floor, rest;
+  AccessDescriptor access(IsProgramFile(path) && SplitAtInstallFolder(wide, floor, rest) ? ProgramFileAccess
+                                                                                         : nullptr);
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, access.get(), FALSE};
+  HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE, 0, access.get() ? &attributes : nullptr,
+                              CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE)
     return nullptr;

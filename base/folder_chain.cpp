@@ -4,6 +4,7 @@
 
 #include "base/file_system.h"
 #include "base/path_rules.h"
+#include "base/setup_state.h"
 
 namespace {
 std::vector<std::string> Pending;
@@ -28,17 +29,25 @@ bool ParentLiesWhereMeant(const char *path) {
   return QueryPathKind(parent.c_str()) != PathKind::Folder || FolderLiesWhereMeant(parent.c_str());
 }
 
+// The install folder and a product folder are made with the permissions of
+// folders the installation owns; the folders between and below them
+// inherit theirs.
+bool MakeChainFolder(const char *path) {
+  bool owned = EqualIgnoringAsciiCase(path, InstallFolder) || EqualIgnoringAsciiCase(path, ProductFolder);
+  return owned ? MakeOwnedFolder(path) : MakeFolder(path);
+}
+
 } // namespace
 
 bool CreateFolderChain(char *path) {
   if (!FolderExists(path)) {
-    if (!ParentLiesWhereMeant(path) || !MakeFolder(path)) {
+    if (!ParentLiesWhereMeant(path) || !MakeChainFolder(path)) {
       std::string parent = path;
       size_t cut = parent.rfind(PathSeparator);
       if (cut == std::string::npos || cut == 0)
         return false;
       parent.resize(cut);
-      if (!CreateFolderChain(&parent[0]) || !ParentLiesWhereMeant(path) || !MakeFolder(path))
+      if (!CreateFolderChain(&parent[0]) || !ParentLiesWhereMeant(path) || !MakeChainFolder(path))
         return false;
     }
     NotifyFolderMade(path);
