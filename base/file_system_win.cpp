@@ -253,11 +253,15 @@ void RestoreTimeAndAttributes(const char *path, bool utf8, uint16_t dosDate, uin
   std::wstring wide = WidePathOf(path, utf8);
   if (wide.empty())
     return;
+  // Through the handle, once it is known to be the file just written, so
+  // that a junction swapped in meanwhile re-modes nothing elsewhere.
   ScopedFile file(OpenForTimes(wide));
-  if (setAttributes)
-    SetFileAttributesW(wide.c_str(), attributes & 0x7F);
-  if (file.valid() && converted)
+  if (!file.valid() || !LiesWhereMeant(wide, file.get()))
+    return;
+  if (converted)
     SetFileTime(file.get(), nullptr, &utc, &utc);
+  if (setAttributes)
+    SetAttributesThroughHandle(file.get(), attributes & 0x27); // read-only, hidden, system, archive
 }
 
 void SetFolderAttributes(const char *path, uint8_t attributes) { SetFileAttributesA(path, attributes & 0x7F); }

@@ -81,14 +81,16 @@ bool DeleteThroughHandle(HANDLE handle) {
          setInformation(handle, FileDispositionInformationClass, &disposition, sizeof disposition) != FALSE;
 }
 
-bool ClearReadOnlyThroughHandle(HANDLE handle) {
+bool SetAttributesThroughHandle(HANDLE handle, DWORD attributes) {
   static SetInformationCall setInformation = KernelCall<SetInformationCall>("SetFileInformationByHandle");
-  BY_HANDLE_FILE_INFORMATION information;
-  if (!setInformation || !GetFileInformationByHandle(handle, &information))
-    return false;
+  // Times of zero are left as they are.
   FILE_BASIC_INFO basic = {};
-  basic.FileAttributes = information.dwFileAttributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
-  if (basic.FileAttributes == 0)
-    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-  return setInformation(handle, FileBasicInformationClass, &basic, sizeof basic) != FALSE;
+  basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return setInformation && setInformation(handle, FileBasicInformationClass, &basic, sizeof basic) != FALSE;
+}
+
+bool ClearReadOnlyThroughHandle(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION information;
+  return GetFileInformationByHandle(handle, &information) &&
+         SetAttributesThroughHandle(handle, information.dwFileAttributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
 }

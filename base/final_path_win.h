@@ -27,6 +27,7 @@ bool LiesBelow(HANDLE handle, const std::wstring &folder, const std::wstring &re
 // folder, only when it is empty. False when that failed.
 bool DeleteThroughHandle(HANDLE handle);
 
-// Clears the read-only attribute of what `handle` is open on (opened with
-// FILE_WRITE_ATTRIBUTES).
+// Sets the attributes of what `handle` is open on (opened with
+// FILE_WRITE_ATTRIBUTES), or clears its read-only attribute alone.
+bool SetAttributesThroughHandle(HANDLE handle, DWORD attributes);
 bool ClearReadOnlyThroughHandle(HANDLE handle);
