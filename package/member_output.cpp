@@ -41,6 +41,10 @@ bool MakeMemberFolders(Extraction &x, const MappedName &mapped, std::string &fol
         return false;
       WriteLogRecord('F', folder.c_str());
     }
+    // Found or made, it must lie where its path says: a junction swapped
+    // in above it meanwhile would lead elsewhere.
+    if (!FolderLiesWhereMeant(folder.c_str()))
+      return false;
   }
   return true;
 }
