@@ -63,10 +63,19 @@ bool LiesBelow(HANDLE handle, const std::wstring &folder, const std::wstring &re
       return false;
   if (!KernelCall<FinalPathCall>("GetFinalPathNameByHandleW"))
     return true;
-  ScopedFile opened(CreateFileW(FolderPath(folder).c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  std::wstring folderFinal = opened.valid() ? FinalPathOf(opened.get()) : std::wstring();
+  // The folder's final path is looked up once for all the files made in it
+  // (thousands in an install). It stays right while the folder is a real
+  // folder, checked above each time: only a change above it could change
+  // it, and that makes the comparison fail, not pass.
+  static std::wstring lastFolder, lastFolderFinal;
+  if (lastFolderFinal.empty() || !SameText(folder, lastFolder)) {
+    ScopedFile opened(CreateFileW(FolderPath(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    lastFolder = folder;
+    lastFolderFinal = opened.valid() ? FinalPathOf(opened.get()) : std::wstring();
+  }
+  const std::wstring &folderFinal = lastFolderFinal;
   std::wstring final = FinalPathOf(handle), expected = folderFinal + rest;
   for (wchar_t &c : expected)
     if (c == L'/')

@@ -41,12 +41,11 @@ bool MakeMemberFolders(Extraction &x, const MappedName &mapped, std::string &fol
         return false;
       WriteLogRecord('F', folder.c_str());
     }
-    // Found or made, it must lie where its path says: a junction swapped
-    // in above it meanwhile would lead elsewhere.
-    if (!FolderLiesWhereMeant(folder.c_str()))
-      return false;
   }
-  return true;
+  // Found or made, the member's folder must lie where its path says: a
+  // junction swapped in above it meanwhile would lead elsewhere. (The
+  // check covers every folder on the way.)
+  return mapped.folders.empty() || FolderLiesWhereMeant(folder.c_str());
 }
 
 std::string WithNativeSeparators(std::string path) {
