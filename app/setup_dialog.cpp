@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/install_run.h"
+#include "base/file_system.h"
 #include "base/path_rules.h"
 #include "base/scoped_handles.h"
 #include "base/setup_state.h"
@@ -116,6 +117,13 @@ void OnInstall(HWND dialog) {
     return;
   }
   DropTrailingSeparator(InstallFolder);
+  // Everything is made below the install folder; one that is a link or
+  // junction would put it where the link leads, which anyone who could
+  // plant the link chose. A player who wants that place picks it itself.
+  if (QueryEntryKind(InstallFolder) == EntryKind::Link) {
+    ShowMessage("Invalid folder");
+    return;
+  }
   SaveInstallFolder();
   RunInstall(dialog);
 }

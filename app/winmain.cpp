@@ -11,6 +11,7 @@
 #include "base/path_rules.h"
 #include "base/setup_state.h"
 #include "base/setup_state_win.h"
+#include "base/system_library_win.h"
 #include "base/user_interface.h"
 #include "base/whole_file.h"
 #include "resources/resource_ids.h"
@@ -50,6 +51,7 @@ void RepaintScreen() { InvalidateRect(nullptr, nullptr, TRUE); }
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  RestrictDllSearchToSystemFolder();
   CoInitialize(nullptr);
   AppInstance = instance;
   bool sourceFound = FindSourceFolder();

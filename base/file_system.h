@@ -26,17 +26,40 @@ EntryKind QueryEntryKind(const char *path);
 
 // Makes one folder; its parent must exist.
 bool MakeFolder(const char *path);
+// The same for the install folder or a product folder: made with the
+// protected permissions of base/access_rules.h (on Windows).
+bool MakeOwnedFolder(const char *path);
 
 // Tells the shell that a folder was made (nothing on POSIX).
 void NotifyFolderMade(const char *path);
 
-// Opens a file for writing, replacing its contents.
+// Writing below the install folder. Other users may be able to change
+// what lies in it, so every file SETUP.EXE creates there (the log, copies,
+// unpacked files) is created new, never written through what was there,
+// and checked once open: every folder from InstallFolder itself down to
+// the file's parent must be a real folder (not a symbolic link, junction
+// or other reparse point), and the open file's final path must be the
+// install folder's final path followed by the rest of its own (which
+// catches a junction swapped into a parent meanwhile). A file that fails
+// is taken away again through its handle and not written. Paths that do
+// not lie inside InstallFolder, and every path while it is empty, are
+// created without that check.
+
+// Creates a file for writing in place of a file or link to a file at
+// `path`, which is removed as itself first (RemoveFileForReplacement);
+// null when that or CreateNewOutputFile fails.
 FILE *CreateOutputFile(const char *path);
 
 // Creates a file for writing where nothing is, not even a dangling link:
-// null when anything is at `path`. With `utf8` the path is taken as UTF-8
-// bytes (opened wide on Windows).
+// null when anything is at `path`, or the new file fails the check above.
+// With `utf8` the path is taken as UTF-8 bytes (opened wide on Windows). A
+// program file (IsProgramFile) below the install folder is made with the
+// protected permissions of base/access_rules.h (on Windows).
 FILE *CreateNewOutputFile(const char *path, bool utf8);
+
+// True when the folder at `path` is a real folder and passes the check
+// above (always, when it lies outside the install folder).
+bool FolderLiesWhereMeant(const char *path);
 
 // Makes way for a new file at `path`: removes an existing file, making a
 // read-only one writable first, or removes a link to a file itself, leaving
@@ -44,9 +67,10 @@ FILE *CreateNewOutputFile(const char *path, bool utf8);
 // folder or, on Windows, a link to one; a file that could not be removed).
 bool RemoveFileForReplacement(const char *path, bool utf8);
 
-// Copies a file over whatever is at `destination`, then makes the copy
-// writable (files copied from read-only media would otherwise stay
-// read-only). Failures are not reported: the caller has logged the file.
+// Copies a file in place of whatever file is at `destination`: reads the
+// source and writes a new, writable file made as CreateOutputFile makes
+// it, with the source's last-write time. A copy that fails leaves no file.
+// Failures are not reported: the caller has logged the file.
 void CopyFileReplacing(const char *source, const char *destination);
 
 // Deletes a file if it can; failures are not reported.

@@ -91,9 +91,14 @@ bool MakeFolder(const char *path) {
   return true;
 }
 
+bool MakeOwnedFolder(const char *path) { return MakeFolder(path); }
+
 void NotifyFolderMade(const char *) {}
 
 FILE *CreateOutputFile(const char *path) { return CreateDryFile(path); }
+
+// The dry machine's folders are all real.
+bool FolderLiesWhereMeant(const char *path) { return QueryPathKind(path) == PathKind::Folder; }
 
 FILE *CreateNewOutputFile(const char *path, bool) {
   if (QueryPathKind(path) != PathKind::Missing)

@@ -7,8 +7,60 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
+
+#include "base/setup_state.h"
+
+namespace {
+
+bool IsRealFolder(const std::string &path) {
+  struct stat info;
+  return lstat(path.empty() ? "/" : path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Splits `path` into the install folder without its trailing separator
+// ("" for "/") and the rest, which starts with a separator. False when no
+// install folder is set or `path` does not lie strictly inside it.
+bool SplitAtInstallFolder(const std::string &path, std::string &floor, std::string &rest) {
+  floor = InstallFolder;
+  while (!floor.empty() && floor.back() == '/')
+    floor.pop_back();
+  if (!InstallFolder[0] || path.size() <= floor.size() + 1 || path[floor.size()] != '/' || path.compare(0, floor.size(), floor) != 0)
+    return false;
+  rest = path.substr(floor.size());
+  return true;
+}
+
+// The check of file_system.h; the final path of an open descriptor is
+// read from /proc where the system has it.
+bool LiesWhereMeant(const std::string &path, int descriptor) {
+  std::string floor, rest;
+  if (!SplitAtInstallFolder(path, floor, rest))
+    return true;
+  if (!IsRealFolder(floor))
+    return false;
+  for (size_t i = 1; i < rest.size(); i++)
+    if (rest[i] == '/' && !IsRealFolder(floor + rest.substr(0, i)))
+      return false;
+  char link[64], final[PATH_MAX + 1], floorFinal[PATH_MAX];
+  snprintf(link, sizeof link, "/proc/self/fd/%d", descriptor);
+  ssize_t length = readlink(link, final, PATH_MAX);
+  if (length < 0)
+    return true;
+  final[length] = '\0';
+  if (!realpath(floor.empty() ? "/" : floor.c_str(), floorFinal))
+    return false;
+  std::string expected = floorFinal;
+  if (expected == "/")
+    expected.clear();
+  return expected + rest == final;
+}
+
+} // namespace
 
 const char PathSeparator = '/';
 
@@ -30,15 +82,40 @@ EntryKind QueryEntryKind(const char *path) {
 
 bool MakeFolder(const char *path) { return mkdir(path, 0777) == 0; }
 
+bool MakeOwnedFolder(const char *path) { return MakeFolder(path); }
+
 void NotifyFolderMade(const char *) {}
 
-FILE *CreateOutputFile(const char *path) { return fopen(path, "wb"); }
+bool FolderLiesWhereMeant(const char *path) {
+  std::string floor, rest, folder = path;
+  // Above the install folder, links are the administrator's own.
+  if (!SplitAtInstallFolder(folder, floor, rest)) {
+    while (folder.size() > 1 && folder.back() == '/')
+      folder.pop_back();
+    return !InstallFolder[0] || folder != floor || IsRealFolder(floor);
+  }
+  int descriptor = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (descriptor < 0)
+    return false;
+  bool meant = LiesWhereMeant(path, descriptor);
+  close(descriptor);
+  return meant;
+}
+
+FILE *CreateOutputFile(const char *path) {
+  return RemoveFileForReplacement(path, false) ? CreateNewOutputFile(path, false) : nullptr;
+}
 
 FILE *CreateNewOutputFile(const char *path, bool) {
   // O_EXCL with O_CREAT never follows a link, dangling or not.
   int descriptor = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (descriptor < 0)
     return nullptr;
+  if (!LiesWhereMeant(path, descriptor)) {
+    unlink(path);
+    close(descriptor);
+    return nullptr;
+  }
   FILE *file = fdopen(descriptor, "wb");
   if (!file)
     close(descriptor);
@@ -59,18 +136,25 @@ bool RemoveFileForReplacement(const char *path, bool) {
 
 void CopyFileReplacing(const char *source, const char *destination) {
   FILE *in = fopen(source, "rb");
-  if (in) {
-    FILE *out = fopen(destination, "wb");
-    if (out) {
-      char chunk[65536];
-      size_t got;
-      while ((got = fread(chunk, 1, sizeof chunk, in)) > 0 && fwrite(chunk, 1, got, out) == got) {
-      }
-      fclose(out);
-    }
-    fclose(in);
+  if (!in)
+    return;
+  FILE *out = CreateOutputFile(destination);
+  bool copied = out != nullptr;
+  char chunk[65536];
+  size_t got;
+  while (copied && (got = fread(chunk, 1, sizeof chunk, in)) > 0)
+    copied = fwrite(chunk, 1, got, out) == got;
+  copied = copied && !ferror(in) && fflush(out) == 0;
+  struct stat info;
+  if (copied && fstat(fileno(in), &info) == 0) {
+    struct timespec times[2] = {info.st_atim, info.st_mtim};
+    futimens(fileno(out), times);
   }
-  chmod(destination, 0600);
+  fclose(in);
+  if (out)
+    fclose(out);
+  if (out && !copied)
+    RemoveFileForReplacement(destination, false);
 }
 
 void DeleteFileQuietly(const char *path) { unlink(path); }

@@ -6,6 +6,7 @@
 
 #include "base/setup_state.h"
 #include "base/setup_state_win.h"
+#include "browse/common_controls.h"
 #include "browse/folder_tree.h"
 #include "browse/new_folder_dialog.h"
 #include "browse/tree_path.h"
@@ -25,10 +26,13 @@ HTREEITEM SelectedItem() {
 }
 
 void LoadTreeImages() {
-  TreeImages = ImageList_Create(TreeImageWidth, TreeImageHeight, ILC_COLOR, TreeImageCount, 0);
+  const CommonControls *controls = SystemCommonControls();
+  if (!controls)
+    return;
+  TreeImages = controls->imageListCreate(TreeImageWidth, TreeImageHeight, ILC_COLOR, TreeImageCount, 0);
   HBITMAP strip = LoadBitmapA(AppInstance, MAKEINTRESOURCEA(IDB_TREE_IMAGES));
   if (TreeImages && strip)
-    ImageList_Add(TreeImages, strip, nullptr);
+    controls->imageListAdd(TreeImages, strip, nullptr);
   if (strip)
     DeleteObject(strip); // the image list keeps its own copy
   SendMessageA(FolderTree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(TreeImages));
@@ -102,16 +106,21 @@ void OnDestroy() {
   // The tree does not own its image list.
   SendMessageA(FolderTree, TVM_SETIMAGELIST, TVSIL_NORMAL, 0);
   if (TreeImages)
-    ImageList_Destroy(TreeImages);
+    SystemCommonControls()->imageListDestroy(TreeImages); // made only when the controls loaded
   TreeImages = nullptr;
   FolderTree = nullptr;
 }
 
 } // namespace
 
+// Without the common controls there is no tree to show: the browser stays
+// shut, as if cancelled.
 INT_PTR RunFolderBrowser() {
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES};
-  InitCommonControlsEx(&controls);
+  const CommonControls *controls = SystemCommonControls();
+  if (!controls)
+    return 0;
+  INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TREEVIEW_CLASSES};
+  controls->initCommonControlsEx(&classes);
   return DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_BROWSE_FOLDER), nullptr, BrowseFolderDlgProc, 0);
 }
 

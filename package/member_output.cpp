@@ -42,7 +42,10 @@ bool MakeMemberFolders(Extraction &x, const MappedName &mapped, std::string &fol
         return false;
     }
   }
-  return true;
+  // Found or made, the member's folder must lie where its path says: a
+  // junction swapped in above it meanwhile would lead elsewhere. (The
+  // check covers every folder on the way.)
+  return mapped.folders.empty() || FolderLiesWhereMeant(folder.c_str());
 }
 
 std::string WithNativeSeparators(std::string path) {

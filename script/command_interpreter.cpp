@@ -105,7 +105,12 @@ bool RunDelete(RunMode mode) {
   char path[PathCapacity];
   if (!FormatPath(path, sizeof path, "%s%s", TargetFolder, TokenBuffer) || !StaysInProductFolder(TokenBuffer, path))
     return false;
-  DeleteFileQuietly(path);
+  // Without the separator the name joins the folder's own last name
+  // (D=OLD.CFG in C:\QMG\GAME names C:\QMG\GAMEOLD.CFG); where that lies
+  // outside the product folder, as beside a product folder that is the
+  // install folder itself, there is nothing of the product's to delete.
+  if (PathIsInside(path, ProductFolder))
+    DeleteFileQuietly(path);
   return true;
 }
 

@@ -75,7 +75,7 @@ bool DeleteEntry(void *, const char *name) {
   return true;
 }
 
-DeleteOutcome DeleteLoggedFile(void *, const char *path, bool) {
+DeleteOutcome DeleteLoggedFile(void *, const char *path, const char *, bool) {
   switch (DryPathKind(path)) {
   case 0:
     return DeleteOutcome::AlreadyGone;
@@ -87,7 +87,7 @@ DeleteOutcome DeleteLoggedFile(void *, const char *path, bool) {
   return DeleteOutcome::Deleted;
 }
 
-void RemoveEmptyFolder(void *, const char *path) {
+void RemoveEmptyFolder(void *, const char *path, const char *) {
   if (DryPathKind(path) != 2 || !DryFolderIsEmpty(path))
     return;
   RemoveDryPath(path);

@@ -12,8 +12,16 @@
 // commands have made a shortcut), NoModify and NoRepair into the open entry.
 void WriteEntryDetails(HKEY entry, const char *productFolder, const char *version);
 
-// After the product's commands ran, from its log in `productFolder`:
-// EstimatedSize, the kilobytes of the files its D records name (each file
-// once), and, when a shortcut was made, DisplayIcon naming the program of
-// the first shortcut.
+// The details below come from what this run wrote, never from the log on
+// disk, which other users may have edited by then: from now on every
+// record written to an open log is kept (the log's observer), with the
+// program each shortcut was made for.
+void KeepRecordsForEntryDetails();
+void NoteShortcutProgram(const char *shortcut, const char *program);
+
+// After the product's commands ran, from the records kept since the last
+// call: EstimatedSize, the kilobytes of the files the D records name inside
+// `productFolder` (each file once; nothing outside it, and no device path,
+// is ever looked up), and, when a shortcut was made, DisplayIcon naming the
+// program of the first shortcut when it lies inside the product folder.
 void WriteEntryDetailsAfterCommands(const char *entryName, const char *productFolder);

@@ -100,11 +100,30 @@ bool EntryFinished(void *, const char *name) {
          RegQueryValueExA(entry.get(), FinishedValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
+// The shell's Start Menu, noting the program of each shortcut made for the
+// entry's icon.
+ShellLinkOutcome SaveNotedShellLink(void *context, const char *linkPath, const char *programPath,
+                                    const char *workingFolder, const char *description) {
+  ShellLinkOutcome outcome =
+      WindowsStartMenu().saveShellLink(context, linkPath, programPath, workingFolder, description);
+  if (outcome == ShellLinkOutcome::Saved)
+    NoteShortcutProgram(linkPath, programPath);
+  return outcome;
+}
+
+StartMenuHost StartMenu() {
+  StartMenuHost host = WindowsStartMenu();
+  host.saveShellLink = SaveNotedShellLink;
+  return host;
+}
+
 } // namespace
 
 const InstallHost &WindowsInstallHost() {
-  static const InstallHost host = {WindowsStartMenu(), nullptr,     OpenUninstall, CloseUninstall, ReadEntry,
-                                   EntryExists,        OpenEntry,   SetEntryValue, DeleteEntry,    Removal,
-                                   WriteDetails,       CompleteDetails, MarkFinished,  EntryFinished};
+  static const InstallHost host = {StartMenu(),  nullptr,         OpenUninstall, CloseUninstall, ReadEntry,
+                                   EntryExists,  OpenEntry,       SetEntryValue, DeleteEntry,    Removal,
+                                   WriteDetails, CompleteDetails, MarkFinished,  EntryFinished};
+  static const bool keeping = (KeepRecordsForEntryDetails(), true);
+  (void)keeping;
   return host;
 }

@@ -66,10 +66,12 @@ bool IsKeptFile(const Walk &walk, const char *text) {
   return false;
 }
 
-// True when the file is gone. A path with bytes of 0x80 and above is first
-// taken as ANSI and then, if the file is still there, as UTF-8 (the form
-// the extraction writes for names it keeps in UTF-8); each form only where
-// it lies inside the product folder in that same form.
+// True when the file is gone. A path with bytes of 0x80 and above names one
+// object: the ANSI reading's when a file is there, else the UTF-8 reading's
+// (the form the extraction writes for names it keeps in UTF-8); each form
+// only where it lies inside the product folder in that same form. A file
+// the ANSI reading names but cannot delete is a failure, never a reason to
+// delete what the other reading names.
 bool RemoveLoggedFile(Walk &walk, const char *text) {
   std::string path;
   if (!NormaliseFullPath(text, path))
@@ -81,11 +83,12 @@ bool RemoveLoggedFile(Walk &walk, const char *text) {
   bool asUtf8 = HasHighBytes(path.c_str()) && ReachableInside(walk, path, walk.folderUtf8, true);
   if (!asAnsi && !asUtf8)
     return false;
-  DeleteOutcome outcome = DeleteOutcome::Failed;
+  const std::string &ansiFolder = shortcut ? walk.scope.startMenuGroup : walk.folder;
+  DeleteOutcome outcome = DeleteOutcome::AlreadyGone;
   if (asAnsi)
-    outcome = op.deleteFile(op.context, path.c_str(), false);
-  if (outcome != DeleteOutcome::Deleted && asUtf8)
-    outcome = op.deleteFile(op.context, path.c_str(), true);
+    outcome = op.deleteFile(op.context, path.c_str(), ansiFolder.c_str(), false);
+  if (outcome == DeleteOutcome::AlreadyGone && asUtf8)
+    outcome = op.deleteFile(op.context, path.c_str(), walk.folderUtf8.c_str(), true);
   return outcome != DeleteOutcome::Failed;
 }
 
@@ -98,6 +101,14 @@ bool MayRemoveFolder(const Walk &walk, const char *text, std::string &path) {
     return true;
   return !walk.scope.startMenuGroup.empty() &&
          PathIsFolderOrAbove(path.c_str(), walk.scope.startMenuGroup.c_str());
+}
+
+// Removes a folder if it holds nothing; a folder that still holds
+// something stays. One inside the product folder must really lie there.
+void RemoveFolderIfEmpty(const Walk &walk, const std::string &path) {
+  const RemovalOperations &op = walk.operations;
+  bool inside = !walk.folder.empty() && PathIsInside(path.c_str(), walk.folder.c_str());
+  op.removeEmptyFolder(op.context, path.c_str(), inside ? walk.folder.c_str() : "");
 }
 
 bool IsOwnLog(const Walk &walk, const char *text) {
@@ -115,12 +126,11 @@ void RemoveEntriesAndLog(Walk &walk) {
   if (!walk.logRecord.empty() && !RemoveLoggedFile(walk, walk.logRecord.c_str()))
     walk.result.failures++;
   for (const std::string &folder : walk.laterFolders)
-    op.removeEmptyFolder(op.context, folder.c_str());
+    RemoveFolderIfEmpty(walk, folder);
 }
 
 bool UndoRecord(char kind, const char *text, void *context) {
   Walk &walk = *static_cast<Walk *>(context);
-  const RemovalOperations &op = walk.operations;
   switch (kind) {
   case 'F': {
     std::string path;
@@ -129,7 +139,7 @@ bool UndoRecord(char kind, const char *text, void *context) {
     else if (!walk.logRecord.empty())
       walk.laterFolders.push_back(path); // it may hold the log: removed after it
     else
-      op.removeEmptyFolder(op.context, path.c_str()); // a folder that still holds something stays
+      RemoveFolderIfEmpty(walk, path);
     break;
   }
   case 'K':
@@ -175,7 +185,7 @@ RemovalResult RemoveLoggedItems(const unsigned char *log, size_t size, const Rem
     for (const std::string &entry : keepList) {
       std::string path = walk.folder + "\\" + entry, normal;
       if (NormaliseFullPath(path.c_str(), normal) && ReachableInside(walk, normal, walk.folder, false))
-        operations.deleteFile(operations.context, normal.c_str(), false);
+        operations.deleteFile(operations.context, normal.c_str(), walk.folder.c_str(), false);
     }
   walk.result.invalidRecord = !WalkLogBackwards(log, size, UndoRecord, &walk);
   RemoveEntriesAndLog(walk);

@@ -43,10 +43,16 @@ enum class DeleteOutcome { Deleted, AlreadyGone, Failed };
 struct RemovalOperations {
   void *context;
   // Deletes a file, read-only or not; `utf8` says the path is UTF-8 rather
-  // than ANSI. A file or folder that is not there is AlreadyGone.
-  DeleteOutcome (*deleteFile)(void *context, const char *path, bool utf8);
-  // Removes a folder if it is empty; failure is not a fault.
-  void (*removeEmptyFolder)(void *context, const char *path);
+  // than ANSI. A file or folder that is not there is AlreadyGone. `folder`
+  // is the folder the file was found to lie in, in the same form (the
+  // product folder, or the group folder for a shortcut): the platform
+  // deletes only a file that really lies there, never through a link.
+  DeleteOutcome (*deleteFile)(void *context, const char *path, const char *folder, bool utf8);
+  // Removes a folder if it is empty and a real folder, never a link;
+  // failure is not a fault. `folder` is the product folder when `path`
+  // lies inside it ("" for the product folder itself and those above, and
+  // for the group folder): a folder inside it must really lie there.
+  void (*removeEmptyFolder)(void *context, const char *path, const char *folder);
   // Deletes a subkey of the Uninstall key; false when it is still there
   // (a subkey that is not there is no failure).
   bool (*deleteEntry)(void *context, const char *name);

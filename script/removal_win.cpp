@@ -1,9 +1,8 @@
 #include "script/removal_win.h"
 
-#include <cstdio>
-#include <direct.h>
 #include <string>
 
+#include "base/final_path_win.h"
 #include "base/scoped_handles.h"
 #include "base/setup_state.h"
 #include "shell/programs_folder.h"
@@ -14,52 +13,79 @@ enum : int { WidePathCapacity = 1024 };
 
 bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
-// The ANSI and the wide calls behind one shape, so that both forms of a
-// logged path are deleted by the same steps.
-struct AnsiCalls {
-  using Char = char;
-  static DWORD Attributes(const char *p) { return GetFileAttributesA(p); }
-  static BOOL SetAttributes(const char *p, DWORD a) { return SetFileAttributesA(p, a); }
-  static BOOL Delete(const char *p) { return DeleteFileA(p); }
-};
-struct WideCalls {
-  using Char = wchar_t;
-  static DWORD Attributes(const wchar_t *p) { return GetFileAttributesW(p); }
-  static BOOL SetAttributes(const wchar_t *p, DWORD a) { return SetFileAttributesW(p, a); }
-  static BOOL Delete(const wchar_t *p) { return DeleteFileW(p); }
-};
-
-// Packages may install read-only files; the installation made them, so it
-// takes them away again, clearing the attribute when the first try fails.
-template <typename Calls> DeleteOutcome DeleteWith(const typename Calls::Char *path) {
-  if (Calls::Delete(path))
-    return DeleteOutcome::Deleted;
-  DWORD error = GetLastError();
-  if (IsGone(error))
-    return DeleteOutcome::AlreadyGone;
-  DWORD attributes = Calls::Attributes(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-      !(attributes & FILE_ATTRIBUTE_READONLY))
-    return DeleteOutcome::Failed;
-  Calls::SetAttributes(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-  return Calls::Delete(path) ? DeleteOutcome::Deleted : DeleteOutcome::Failed;
-}
-
-bool ToWide(const char *utf8, wchar_t *wide) {
-  return MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, WidePathCapacity) > 0;
-}
-
-DeleteOutcome DeleteLoggedFile(void *, const char *path, bool utf8) {
-  QuietDriveErrors quiet;
-  if (!utf8)
-    return DeleteWith<AnsiCalls>(path);
+// A logged path as UTF-16, taken as UTF-8 or as ANSI; empty when it does
+// not convert.
+std::wstring WideOf(const char *path, bool utf8) {
   wchar_t wide[WidePathCapacity];
-  return ToWide(path, wide) ? DeleteWith<WideCalls>(wide) : DeleteOutcome::Failed;
+  return MultiByteToWideChar(utf8 ? CP_UTF8 : CP_ACP, 0, path, -1, wide, WidePathCapacity) > 0 ? std::wstring(wide)
+                                                                                                 : std::wstring();
 }
 
-void RemoveEmptyFolder(void *, const char *path) {
+// Splits `path` at `folder`, which it lies strictly inside, into the
+// folder without a trailing separator and the rest, which starts with one.
+bool SplitAt(const std::wstring &path, std::wstring folder, std::wstring &rest) {
+  while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
+    folder.pop_back();
+  if (folder.empty() || path.size() <= folder.size() + 1 || path[folder.size()] != L'\\' ||
+      !SameText(path.substr(0, folder.size()), folder))
+    return false;
+  rest = path.substr(folder.size());
+  return true;
+}
+
+// The file is opened as itself (a link at its name is opened, and deleted,
+// as the link), checked to lie in `folder` through real folders only, and
+// deleted through that handle, so nothing swapped in after the check is
+// touched. Packages may install read-only files; the installation made
+// them, so it takes them away again, clearing the attribute when the first
+// try fails.
+DeleteOutcome DeleteLoggedFile(void *, const char *path, const char *folder, bool utf8) {
   QuietDriveErrors quiet;
-  _rmdir(path);
+  std::wstring wide = WideOf(path, utf8), rest;
+  std::wstring wideFolder = WideOf(folder, utf8);
+  if (wide.empty() || !SplitAt(wide, wideFolder, rest))
+    return DeleteOutcome::Failed;
+  ScopedFile file(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.valid())
+    return IsGone(GetLastError()) ? DeleteOutcome::AlreadyGone : DeleteOutcome::Failed;
+  while (!wideFolder.empty() && wideFolder.back() == L'\\')
+    wideFolder.pop_back();
+  if (!LiesBelow(file.get(), wideFolder, rest))
+    return DeleteOutcome::Failed;
+  if (DeleteThroughHandle(file.get()))
+    return DeleteOutcome::Deleted;
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!GetFileInformationByHandle(file.get(), &information) ||
+      !(information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) || !ClearReadOnlyThroughHandle(file.get()))
+    return DeleteOutcome::Failed;
+  return DeleteThroughHandle(file.get()) ? DeleteOutcome::Deleted : DeleteOutcome::Failed;
+}
+
+// Only an empty real folder goes, never a link or junction, and one
+// inside `folder` only where it really lies there.
+void RemoveEmptyFolder(void *, const char *path, const char *folder) {
+  QuietDriveErrors quiet;
+  std::wstring wide = WideOf(path, false), rest;
+  ScopedFile opened(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION information;
+  if (wide.empty() || !opened.valid() || !GetFileInformationByHandle(opened.get(), &information) ||
+      !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return;
+  if (folder[0]) {
+    std::wstring wideFolder = WideOf(folder, false);
+    if (!SplitAt(wide, wideFolder, rest))
+      return;
+    while (!wideFolder.empty() && wideFolder.back() == L'\\')
+      wideFolder.pop_back();
+    if (!LiesBelow(opened.get(), wideFolder, rest))
+      return;
+  }
+  DeleteThroughHandle(opened.get()); // fails while the folder holds anything
 }
 
 bool DeleteEntry(void *context, const char *name) {
@@ -76,8 +102,8 @@ bool FolderIsLink(const char *path, size_t length, bool utf8) {
   std::string folder(path, length);
   if (!utf8)
     return IsLink(GetFileAttributesA(folder.c_str()));
-  wchar_t wide[WidePathCapacity];
-  return !ToWide(folder.c_str(), wide) || IsLink(GetFileAttributesW(wide));
+  std::wstring wide = WideOf(folder.c_str(), true);
+  return wide.empty() || IsLink(GetFileAttributesW(wide.c_str()));
 }
 
 bool CrossesLink(void *, const char *path, size_t from, bool utf8) {

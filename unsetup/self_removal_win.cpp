@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
+#include <string>
+
+#include "base/final_path_win.h"
 
 namespace {
 
@@ -31,12 +34,44 @@ private:
 
 // Opened for deletion, inheritable, without following a link at the path's
 // last component. A folder is opened sharing no delete access, so that it
-// can be neither deleted nor renamed while the handle is open.
+// can be neither deleted nor renamed while the handle is open; the program
+// file is opened for reading too, since the copy is read through it.
 HANDLE OpenForDeletion(const std::string &path, bool folder) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (folder ? 0 : FILE_SHARE_DELETE);
-  return CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, share, &inherit,
-                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0), nullptr);
+  DWORD access = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | (folder ? 0 : FILE_READ_DATA);
+  return CreateFileA(path.c_str(), access, share, &inherit, OPEN_EXISTING,
+                     FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0), nullptr);
+}
+
+std::wstring Wide(const std::string &ansi) {
+  wchar_t wide[1024];
+  return MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide, 1024) > 0 ? std::wstring(wide) : std::wstring();
+}
+
+// Writes the copy, a new file, from the program handle the uninstaller
+// holds, never from the path: what the path names could have been swapped
+// since. The handle must be on the program file in the product folder
+// itself, reached through no link.
+bool CopyFromHandle(HANDLE program, const std::string &programPath, const std::string &folder,
+                    const std::string &copy) {
+  std::wstring widePath = Wide(programPath), wideFolder = Wide(folder);
+  if (widePath.size() <= wideFolder.size() || !LiesBelow(program, wideFolder, widePath.substr(wideFolder.size())))
+    return false;
+  HeldHandle out(CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER start = {};
+  if (!out.valid() || !SetFilePointerEx(program, start, nullptr, FILE_BEGIN))
+    return false;
+  static char chunk[64 * 1024];
+  for (;;) {
+    DWORD got = 0, written = 0;
+    if (!ReadFile(program, chunk, sizeof chunk, &got, nullptr))
+      return false;
+    if (got == 0)
+      return true;
+    if (!WriteFile(out.get(), chunk, got, &written, nullptr) || written != got)
+      return false;
+  }
 }
 
 bool AttributesOf(HANDLE handle, DWORD &attributes) {
@@ -90,18 +125,9 @@ bool StartCopy(const std::string &copy, const std::string &workFolder, HANDLE pr
 
 // Deletes what the handle names once it is closed; a read-only file loses
 // that attribute first. A folder that is not empty stays.
-void DeleteThroughHandle(HANDLE handle) {
-  DWORD attributes = 0;
-  if (!AttributesOf(handle, attributes))
-    return;
-  FILE_DISPOSITION_INFO disposition = {TRUE};
-  if (!SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) &&
-      (attributes & FILE_ATTRIBUTE_READONLY)) {
-    FILE_BASIC_INFO basic = {};
-    basic.FileAttributes = (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL;
-    if (SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic))
-      SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
-  }
+void DeleteHeldObject(HANDLE handle) {
+  if (!DeleteThroughHandle(handle) && ClearReadOnlyThroughHandle(handle))
+    DeleteThroughHandle(handle);
 }
 
 bool ParseHandle(const wchar_t *text, HANDLE &handle) {
@@ -148,7 +174,7 @@ bool StartSelfRemoval(const std::string &program, const std::string &folder) {
   started = started && DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &process,
                                        SYNCHRONIZE, TRUE, 0);
   HeldHandle processHandle(process);
-  started = started && CopyFileA(program.c_str(), copy.c_str(), TRUE) &&
+  started = started && CopyFromHandle(programHandle.get(), program, folder, copy) &&
             StartCopy(copy, tempParent, process, programHandle.get(), folderHandle.get());
   if (!started) {
     DeleteFileA(copy.c_str());
@@ -170,9 +196,9 @@ bool FinishSelfRemovalIfAsked() {
   if (!asked)
     return false;
   if (parsed && WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0) {
-    DeleteThroughHandle(program);
+    DeleteHeldObject(program);
     CloseHandle(program);
-    DeleteThroughHandle(folder);
+    DeleteHeldObject(folder);
     CloseHandle(folder);
   }
   RemoveOwnCopy();

@@ -39,23 +39,23 @@ struct Uninstaller {
 
 bool Exists(const char *path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
-DeleteOutcome DeleteFileOp(void *context, const char *path, bool utf8) {
+DeleteOutcome DeleteFileOp(void *context, const char *path, const char *folder, bool utf8) {
   Uninstaller &self = *static_cast<Uninstaller *>(context);
   if (!utf8 && EqualIgnoringAsciiCase(path, self.program)) {
     self.programListed = true;
     return DeleteOutcome::Deleted;
   }
-  DeleteOutcome outcome = self.platform.deleteFile(self.platform.context, path, utf8);
+  DeleteOutcome outcome = self.platform.deleteFile(self.platform.context, path, folder, utf8);
   if (outcome == DeleteOutcome::Deleted && !utf8 && !self.group.empty() &&
       PathIsDirectlyInside(path, self.group.c_str()))
     SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, path, nullptr);
   return outcome;
 }
 
-void RemoveEmptyFolderOp(void *context, const char *path) {
+void RemoveEmptyFolderOp(void *context, const char *path, const char *folder) {
   Uninstaller &self = *static_cast<Uninstaller *>(context);
   bool existed = Exists(path);
-  self.platform.removeEmptyFolder(self.platform.context, path);
+  self.platform.removeEmptyFolder(self.platform.context, path, folder);
   if (existed && !Exists(path))
     SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, path, nullptr);
 }

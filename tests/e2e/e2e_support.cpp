@@ -9,6 +9,7 @@
 
 #include "resources/resource_ids.h"
 #include "tests/support/win32_scratch_folder.h"
+#include "tests/support/wine_folder_link.h"
 
 namespace setup_driver {
 
@@ -164,6 +165,12 @@ std::string FreshScratchFolder(const std::string &name) {
 void RemoveTree(const std::string &path) { Win32ScratchFolder::RemoveTree(path); }
 
 std::string ReadFileBytes(const std::string &path) { return ReadBytesOf(path); }
+
+bool PlantFolderLink(const std::string &link, const std::string &target) {
+  return wine_folder_link::Plant(link, target);
+}
+
+void RemoveFolderLink(const std::string &link) { wine_folder_link::Remove(link); }
 
 std::vector<std::string> EntriesNamed(const std::string &prefix) {
   std::vector<std::string> names;

@@ -62,6 +62,11 @@ std::string FreshScratchFolder(const std::string &name);
 void RemoveTree(const std::string &path);
 std::string ReadFileBytes(const std::string &path);
 
+// Makes `link` a symbolic link to the folder `target`, and takes it away
+// again (tests/support/wine_folder_link.h). False when it cannot be made.
+bool PlantFolderLink(const std::string &link, const std::string &target);
+void RemoveFolderLink(const std::string &link);
+
 // Runs a console program to its end with its output in the file `logPath`,
 // which it also leaves in `log`; returns the exit code.
 DWORD RunProgram(const std::string &program, const std::string &arguments, const std::string &logPath,

@@ -83,6 +83,31 @@ TEST_F(InstallFolder, EditOffersTheRememberedFolderOrTheDefault) {
   }
 }
 
+// An install folder that is a link or junction, which anyone who could
+// plant it chose where it leads, is no folder to install into.
+TEST_F(InstallFolder, AFolderThatIsALinkIsRefused) {
+  const std::string scratch = FreshScratchFolder("linked-install");
+  const std::string elsewhere = scratch + "\\elsewhere", linked = scratch + "\\QMG";
+  setup_driver::MakeFolders(elsewhere);
+  if (!PlantFolderLink(linked, elsewhere))
+    GTEST_SKIP() << "no symbolic link can be made here";
+  SetupProcess setup(distribution_.SetupExe());
+  Shown dialog = setup.Next();
+  ASSERT_TRUE(IsMainDialog(dialog));
+  setup.SetFolder(dialog.window, linked);
+  setup.Press(dialog.window, IDC_INSTALL);
+  Shown refused = setup.Next(true);
+  ASSERT_TRUE(IsMessage(refused, "Invalid folder"));
+  setup.Answer(refused.window);
+  EXPECT_EQ(setup.FindOwnWindow(setup_driver::MainDialogCaption), dialog.window);
+  EXPECT_EQ(RememberedFolder(), Folder());
+  setup.Press(dialog.window, IDCANCEL);
+  EXPECT_TRUE(IsExit(setup.Next(true), 0));
+  EXPECT_EQ(GetFileAttributesA((elsewhere + "\\REEDRUN").c_str()), INVALID_FILE_ATTRIBUTES);
+  RemoveFolderLink(linked);
+  RemoveTree(scratch);
+}
+
 TEST_F(InstallFolder, EmptyFolderIsRefusedAndTheDialogStaysAsItWas) {
   RememberFolder("D:\\Games");
   SetupProcess setup(distribution_.SetupExe());

@@ -256,11 +256,13 @@ protected:
 
   std::string Uninstaller(const SampleProduct &product) const { return ProductFolder(product) + "\\unsetup.exe"; }
 
-  // Kilobytes, rounded up, of the files the product's log names, each once.
+  // Kilobytes, rounded up, of the files the product's log names inside its
+  // folder, each once (the shortcut in the group folder is not looked up).
   unsigned long long LoggedKilobytes(const SampleProduct &product) const {
     std::set<std::string> files;
+    const std::string inside = ProductFolder(product) + "\\";
     for (const std::string &record : ReadLog(ProductFolder(product) + "\\unsetup.ctl"))
-      if (record[0] == 'D')
+      if (record[0] == 'D' && Normal(record.substr(1)).compare(0, inside.size(), inside) == 0)
         files.insert(Normal(record.substr(1)));
     unsigned long long bytes = 0;
     for (const std::string &file : files)
@@ -779,6 +781,99 @@ TEST_F(SampleInstall, ARemovalKilledOnTheWayIsFinishedByRunningItAgain) {
   EXPECT_EQ(ReadFileBytes(folder + "\\REEDRUN.SAV"), "level 2");
   EXPECT_FALSE(Exists(ProgramsGroup() + "\\Reed Runner.lnk"));
   EXPECT_EQ(EntriesNamed("QMG "), std::vector<std::string>{});
+}
+
+// The names under which a planted DLL could be loaded: COMCTL32 (the
+// folder browser's), the one the runtime start-up asks for by name, and
+// DLLs that the system DLLs the programs use load on demand. Under Wine the
+// first three of these names never load from a program's folder (Wine puts
+// its own in their place whatever lies there), so for them the test shows
+// less than on Windows; the rest Wine takes from the program's folder when
+// a program searches it, which it showed before the programs restricted
+// their search.
+const char *const PlantedDlls[] = {"comctl32.dll",  "uxtheme.dll",   "version.dll", "dwmapi.dll",
+                                   "libgcc_s_dw2-1.dll", "propsys.dll", "profapi.dll", "userenv.dll",
+                                   "cryptbase.dll", "windowscodecs.dll", "shfolder.dll", "winmm.dll",
+                                   "msimg32.dll",   "ntmarta.dll",   "mpr.dll",     "netapi32.dll"};
+
+void PlantDlls(const std::string &folder) {
+  const std::string planted = setup_driver::ToWindowsPath(QMG_PLANTED_DLL);
+  for (const char *name : PlantedDlls)
+    ASSERT_TRUE(CopyFileA(planted.c_str(), (folder + "\\" + name).c_str(), FALSE)) << name;
+}
+
+// The markers the planted DLLs left in `folder`: those that were loaded.
+std::vector<std::string> LoadedDlls(const std::string &folder) {
+  std::vector<std::string> loaded;
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((folder + "\\*.loaded").c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do
+      loaded.push_back(entry.cFileName);
+    while (FindNextFileA(search, &entry));
+    FindClose(search);
+  }
+  return loaded;
+}
+
+// DLLs planted beside SETUP.EXE in its distribution folder and beside
+// unsetup.exe in a product folder, both places other users may write: an
+// install that opens the folder browser, makes shortcuts and registers the
+// products, and an uninstall, load none of them.
+TEST_F(SampleInstall, NoDllPlantedBesideTheProgramsIsLoaded) {
+  // The planted DLL shows a load: loaded here by its path, it leaves its
+  // marker.
+  const std::string probe = FreshScratchFolder("planted-probe");
+  ASSERT_NO_FATAL_FAILURE(PlantDlls(probe));
+  HMODULE module = LoadLibraryA((probe + "\\dwmapi.dll").c_str());
+  ASSERT_NE(module, nullptr);
+  FreeLibrary(module);
+  EXPECT_EQ(LoadedDlls(probe), std::vector<std::string>{"dwmapi.dll.loaded"});
+
+  ASSERT_NO_FATAL_FAILURE(PlantDlls(distribution_.Folder()));
+  {
+    SetupProcess setup(distribution_.SetupExe());
+    Shown dialog = setup.Next();
+    ASSERT_TRUE(IsMainDialog(dialog));
+    setup.Press(dialog.window, IDC_BROWSE);
+    HWND browser = setup.WaitForOwnWindow("Select the install folder");
+    ASSERT_NE(browser, nullptr);
+    EXPECT_TRUE(setup.PressAndWaitUntilClosed(browser, IDCANCEL));
+    setup.Press(dialog.window, IDCANCEL);
+    EXPECT_TRUE(IsExit(setup.Next(true), 0));
+  }
+  EXPECT_EQ(RunInstall(), std::vector<std::string>{});
+  EXPECT_EQ(LoadedDlls(distribution_.Folder()), std::vector<std::string>{});
+
+  const SampleProduct &reed = Products[2];
+  ASSERT_NO_FATAL_FAILURE(PlantDlls(ProductFolder(reed)));
+  Removal removal = RunUninstall(reed, IDYES);
+  EXPECT_EQ(removal.exitCode, 0u);
+  EXPECT_EQ(LoadedDlls(ProductFolder(reed)), std::vector<std::string>{});
+  ExpectNoCopyLeftBehind();
+}
+
+// A folder of an installed product swapped for a link to a folder outside
+// holding files of the same names, before the uninstaller runs: nothing
+// where the link leads is deleted, and the removal says so.
+TEST_F(SampleInstall, AnUninstallDeletesNothingThroughALinkSwappedIn) {
+  RunInstall({"Reed Runner"});
+  const SampleProduct &reed = Products[2];
+  const std::string folder = ProductFolder(reed);
+  const std::string outside = FreshScratchFolder("swapped-outside") + "\\levels";
+  ASSERT_TRUE(MoveFileA((folder + "\\levels").c_str(), outside.c_str()));
+  if (!PlantFolderLink(folder + "\\levels", outside))
+    GTEST_SKIP() << "no symbolic link can be made here";
+  std::set<std::string> before, after;
+  ListTree(outside, before);
+  ASSERT_FALSE(before.empty());
+  Removal removal = RunUninstall(reed, IDYES);
+  ASSERT_FALSE(removal.messages.empty());
+  EXPECT_EQ(removal.messages.back(), "Warning: some items were not removed.");
+  ListTree(outside, after);
+  EXPECT_EQ(after, before);
+  RemoveFolderLink(folder + "\\levels");
+  ExpectNoCopyLeftBehind();
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 // The programs as they go into a distribution: stripped of their debug
-// information, carrying their version information, and SETUP.EXE and
+// information, carrying their version information, importing only DLLs
+// the system always takes from its own folder, and SETUP.EXE and
 // unsetup.exe a manifest that asks for administrator rights.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -109,6 +112,67 @@ TEST_P(ShippedProgram, IsStripped) {
   EXPECT_NE(std::find(names.begin(), names.end(), ".gnu_debuglink"), names.end());
   EXPECT_NE(GetFileAttributesA((std::string(GetParam().path) + ".debug").c_str()), INVALID_FILE_ATTRIBUTES)
       << "no debug information beside " << GetParam().path;
+}
+
+// The section data at a relative virtual address, as a file offset; 0 when
+// no section holds it.
+size_t FileOffsetOf(const IMAGE_NT_HEADERS *nt, DWORD address) {
+  const IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(nt);
+  for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section)
+    if (address >= section->VirtualAddress && address < section->VirtualAddress + section->SizeOfRawData)
+      return address - section->VirtualAddress + section->PointerToRawData;
+  return 0;
+}
+
+std::string Upper(std::string text) {
+  for (char &c : text)
+    c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The DLLs named by the import and delay-import tables of a program file.
+std::vector<std::string> ImportedDlls(const std::string &bytes) {
+  const auto *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(bytes.data());
+  const auto *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(bytes.data() + dos->e_lfanew);
+  std::vector<std::string> names;
+  auto nameAt = [&](DWORD address) {
+    size_t at = FileOffsetOf(nt, address);
+    names.push_back(at && at < bytes.size() ? Upper(bytes.c_str() + at) : "(name outside the file)");
+  };
+  const IMAGE_DATA_DIRECTORY &imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (size_t at = imports.VirtualAddress ? FileOffsetOf(nt, imports.VirtualAddress) : 0)
+    for (; at + sizeof(IMAGE_IMPORT_DESCRIPTOR) <= bytes.size(); at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+      const auto *entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(bytes.data() + at);
+      if (entry->Name == 0)
+        break;
+      nameAt(entry->Name);
+    }
+  const IMAGE_DATA_DIRECTORY &delayed = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT];
+  if (size_t at = delayed.VirtualAddress ? FileOffsetOf(nt, delayed.VirtualAddress) : 0)
+    for (; at + sizeof(IMAGE_DELAYLOAD_DESCRIPTOR) <= bytes.size(); at += sizeof(IMAGE_DELAYLOAD_DESCRIPTOR)) {
+      const auto *entry = reinterpret_cast<const IMAGE_DELAYLOAD_DESCRIPTOR *>(bytes.data() + at);
+      if (entry->DllNameRVA == 0)
+        break;
+      nameAt(entry->DllNameRVA);
+    }
+  return names;
+}
+
+// Windows looks for an imported DLL beside the program first, unless the
+// DLL is on its KnownDLLs list: then the system folder's copy is the only
+// one ever used. The programs run elevated from folders other users may
+// write, so they import nothing else; this is the part of that list
+// (Windows 7 and later, 32- and 64-bit) they may use.
+const std::set<std::string> KnownDlls = {"ADVAPI32.DLL", "GDI32.DLL", "KERNEL32.DLL", "MSVCRT.DLL",
+                                         "OLE32.DLL",    "SHELL32.DLL", "USER32.DLL"};
+
+TEST_P(ShippedProgram, ImportsOnlyKnownDlls) {
+  std::string bytes = e2e::ReadFileBytes(GetParam().path);
+  ASSERT_GT(bytes.size(), 0x40u);
+  std::vector<std::string> dlls = ImportedDlls(bytes);
+  EXPECT_FALSE(dlls.empty());
+  for (const std::string &dll : dlls)
+    EXPECT_EQ(KnownDlls.count(dll), 1u) << GetParam().path << " imports " << dll;
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, ShippedProgram, testing::ValuesIn(Programs),

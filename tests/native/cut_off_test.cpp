@@ -52,11 +52,11 @@ struct Uninstaller {
   std::string program;
 };
 
-DeleteOutcome DeleteAllButProgram(void *context, const char *path, bool utf8) {
+DeleteOutcome DeleteAllButProgram(void *context, const char *path, const char *folder, bool utf8) {
   Uninstaller &self = *static_cast<Uninstaller *>(context);
   if (EqualIgnoringAsciiCase(path, self.program))
     return DeleteOutcome::Deleted;
-  return self.platform.deleteFile(self.platform.context, path, utf8);
+  return self.platform.deleteFile(self.platform.context, path, folder, utf8);
 }
 
 struct Machine {
@@ -124,9 +124,9 @@ protected:
                                  platform.crossesLink};
     RemovalScope scope = RemovalScopeIn(folder.c_str(), title.c_str(), Programs);
     RemoveLoggedItems(log.data(), log.size(), scope, RemovalMode::RemoveAll, {}, operations);
-    platform.removeEmptyFolder(nullptr, scope.startMenuGroup.c_str());
-    platform.deleteFile(nullptr, self.program.c_str(), false);
-    platform.removeEmptyFolder(nullptr, folder.c_str());
+    platform.removeEmptyFolder(nullptr, scope.startMenuGroup.c_str(), "");
+    platform.deleteFile(nullptr, self.program.c_str(), folder.c_str(), false);
+    platform.removeEmptyFolder(nullptr, folder.c_str(), "");
   }
 
   // Runs the uninstaller of every entry the list of installed programs can

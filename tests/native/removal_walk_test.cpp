@@ -16,19 +16,22 @@ using Calls = std::vector<std::string>;
 
 struct FakePlatform {
   Calls calls;
+  Calls folders; // the folder each delete and rmdir was given, in call order
   std::set<std::string> links;                  // folders that are junctions
   std::map<std::string, DeleteOutcome> outcome; // "ansi <path>" or "utf8 <path>"; Deleted otherwise
   std::set<std::string> stubbornEntries;
 
   static FakePlatform &Of(void *context) { return *static_cast<FakePlatform *>(context); }
-  static DeleteOutcome DeleteFile(void *context, const char *path, bool utf8) {
+  static DeleteOutcome DeleteFile(void *context, const char *path, const char *folder, bool utf8) {
     std::string call = std::string(utf8 ? "utf8 " : "ansi ") + path;
     Of(context).calls.push_back("delete " + call);
+    Of(context).folders.push_back(folder);
     auto found = Of(context).outcome.find(call);
     return found == Of(context).outcome.end() ? DeleteOutcome::Deleted : found->second;
   }
-  static void RemoveFolder(void *context, const char *path) {
+  static void RemoveFolder(void *context, const char *path, const char *folder) {
     Of(context).calls.push_back(std::string("rmdir ") + path);
+    Of(context).folders.push_back(folder);
   }
   static bool DeleteEntry(void *context, const char *name) {
     Of(context).calls.push_back(std::string("entry ") + name);
@@ -74,6 +77,10 @@ TEST(RemovalWalk, AnInstallersOwnLogIsUndoneNewestFirst) {
                    "rmdir C:\\Start\\Programs\\Quillmarsh Games", "delete ansi C:\\QMG\\REED\\data\\level.dat",
                    "rmdir C:\\QMG\\REED\\data", "delete ansi C:\\QMG\\REED\\REED.EXE", "entry QMG Reed Runner",
                    "delete ansi C:\\QMG\\REED\\unsetup.ctl", "rmdir C:\\QMG\\REED", "rmdir C:\\QMG"}));
+  // Each file with the folder it must lie in; each folder inside the
+  // product folder with it, the rest with none.
+  const std::string group = Scope.startMenuGroup, folder = Scope.productFolder;
+  EXPECT_EQ(platform.folders, (Calls{group, "", folder, folder, folder, folder, "", ""}));
 }
 
 // Wherever the log names them, the entry and then the log itself go after
@@ -139,7 +146,7 @@ TEST(RemovalWalk, NoPathIsFollowedThroughALinkBelowTheProductFolder) {
   EXPECT_EQ(linkedFolder.calls, Calls{});
 }
 
-TEST(RemovalWalk, HighBytePathsAreTakenAsAnsiThenAsUtf8) {
+TEST(RemovalWalk, HighBytePathsNameTheAnsiFileOrElseTheUtf8One) {
   FakePlatform platform;
   platform.outcome["ansi C:\\QMG\\REED\\caf\xC3\xA9.txt"] = DeleteOutcome::AlreadyGone;
   RemovalResult result = Remove(platform, Log({"DC:\\QMG\\REED\\caf\xC3\xA9.txt", "DC:\\QMG\\REED\\\xE9t\xE9.txt"}));
@@ -156,6 +163,15 @@ TEST(RemovalWalk, HighBytePathsAreTakenAsAnsiThenAsUtf8) {
                   {"ansi C:\\QMG\\REED\\\xC3\xA8", DeleteOutcome::AlreadyGone},
                   {"utf8 C:\\QMG\\REED\\\xC3\xA8", DeleteOutcome::Failed}};
   EXPECT_EQ(Remove(gone, Log({"DC:\\QMG\\REED\\\xC3\xA9", "DC:\\QMG\\REED\\\xC3\xA8"})).failures, 1u);
+}
+
+// The ANSI reading names a file that cannot be deleted (a link, a file
+// elsewhere): that is the object, and the other reading is not tried.
+TEST(RemovalWalk, AFileTheAnsiReadingCannotDeleteIsAFailureNotAReasonToTryTheOther) {
+  FakePlatform platform;
+  platform.outcome["ansi C:\\QMG\\REED\\caf\xC3\xA9.txt"] = DeleteOutcome::Failed;
+  EXPECT_EQ(Remove(platform, Log({"DC:\\QMG\\REED\\caf\xC3\xA9.txt"})).failures, 1u);
+  EXPECT_EQ(platform.calls, Calls{"delete ansi C:\\QMG\\REED\\caf\xC3\xA9.txt"});
 }
 
 TEST(RemovalWalk, FailuresOfThePlatformCountAndFilesAlreadyGoneDoNot) {

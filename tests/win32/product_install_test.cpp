@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -87,6 +89,41 @@ protected:
   static std::string Section(const std::string &version, const std::string &folder, const std::string &more = "") {
     return "Test Game\nV=" + version + "\nK=SCORES.DAT\nF=" + folder + "\nZ=GAME.QPK\n" + more;
   }
+  // Every path below `relative`, folders with a trailing backslash, sorted.
+  Lines Tree(const std::string &relative) const {
+    Lines found;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((root_ + "\\" + relative + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+      return found;
+    do {
+      std::string name = entry.cFileName;
+      if (name == "." || name == "..")
+        continue;
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        found.push_back(name);
+        continue;
+      }
+      found.push_back(name + "\\");
+      for (const std::string &below : Tree(relative + "\\" + name))
+        found.push_back(name + "\\" + below);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    std::sort(found.begin(), found.end());
+    return found;
+  }
+  // A message with the scratch folder shown as "~".
+  std::string Relative(std::string text) const {
+    for (size_t at; (at = text.find(root_)) != std::string::npos;)
+      text.replace(at, root_.size(), "~");
+    return text;
+  }
+  // An empty scratch folder again, with the distribution SetUp makes.
+  void StartAgain() {
+    DeleteEntries();
+    SetUp();
+  }
+
   Lines Log(const std::string &folder) const {
     return LogRecordsOf(Read(root_ + "\\QMG\\" + folder + "\\unsetup.ctl"), root_);
   }
@@ -360,6 +397,74 @@ TEST_F(ProductInstall, AnEditedLogCannotReachThroughALinkInTheProductFolder) {
   EXPECT_TRUE(Exists("elsewhere\\victim.txt"));
   RemoveFolderLink("QMG\\GAME\\link");
   EXPECT_FALSE(IsLink(root_ + "\\QMG\\GAME\\link"));
+}
+
+// Unix symbolic links to a folder outside, planted where the install will
+// make or enter something: the product folder, a package's subfolder, the
+// log's name, a C destination, a shared package's folder and the install
+// folder itself. Wine shows them as reparse points, as Windows shows a
+// junction. Nothing is made or changed where they lead, and each failure
+// is the one already reported there. (Links to files Wine follows; those
+// cases are tested natively.)
+TEST_F(ProductInstall, NothingIsWrittenThroughALinkPlantedBeforeTheInstall) {
+  Package("MUSIC.QPK", ZipBuilder().Add("theme.mid", "M"), SharedKeyTable);
+  Write("dist\\DEFAULT.CFG", "defaults");
+  const std::string more = "C=DEFAULT.CFG=GAME.CFG\n";
+  struct Case {
+    const char *link;
+    const char *madeFirst; // a real folder the link goes in, "" for none
+    bool completes;
+    Lines messages;
+  } cases[] = {
+      {"QMG\\GAME", "QMG", false, {"Error creating folder:\n~\\QMG\\GAME"}},
+      {"QMG\\GAME\\data", "QMG\\GAME", false, {"Error unpacking GAME.QPK"}},
+      {"QMG\\GAME\\unsetup.ctl", "QMG\\GAME", false, {"Error creating file:\n~\\QMG\\GAME\\unsetup.ctl"}},
+      {"QMG\\GAME\\GAME.CFG", "QMG\\GAME", true, {}},
+      {"QMG\\Music", "QMG", true, {}},
+      {"QMG", "", false, {}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.link);
+    CreateDirectoryA((root_ + "\\outside").c_str(), nullptr);
+    Write("outside\\victim.txt", "not the installer's");
+    if (c.madeFirst[0]) {
+      ASSERT_EQ(SHCreateDirectoryExA(nullptr, (root_ + "\\" + c.madeFirst).c_str(), nullptr), ERROR_SUCCESS);
+    }
+    if (!MakeFolderLink(c.link, "outside"))
+      GTEST_SKIP() << "no symbolic link can be made here";
+    EXPECT_EQ(Install(Section("1.0", "GAME", more)), c.completes);
+    Lines messages;
+    for (const std::string &message : Messages())
+      messages.push_back(Relative(message));
+    EXPECT_EQ(messages, c.messages);
+    EXPECT_EQ(Tree("outside"), Lines{"victim.txt"});
+    EXPECT_EQ(Read(root_ + "\\outside\\victim.txt"), "not the installer's");
+    RemoveFolderLink(c.link);
+    ASSERT_FALSE(IsLink(root_ + "\\" + c.link));
+    StartAgain();
+    Package("MUSIC.QPK", ZipBuilder().Add("theme.mid", "M"), SharedKeyTable);
+    Write("dist\\DEFAULT.CFG", "defaults");
+  }
+}
+
+// A link swapped in for a folder of an installed product before it is
+// replaced: the removal through the old log deletes nothing where it
+// leads, and the new install writes nothing there.
+TEST_F(ProductInstall, NothingIsRemovedOrWrittenThroughALinkSwappedInBeforeAnUpgrade) {
+  for (const char *swapped : {"QMG\\GAME\\data", "QMG\\GAME"}) {
+    SCOPED_TRACE(swapped);
+    ASSERT_TRUE(Install(Section("1.0", "GAME")));
+    // What was installed moves away, and a folder with the same names
+    // outside takes its place through the link.
+    ASSERT_TRUE(MoveFileA((root_ + "\\" + swapped).c_str(), (root_ + "\\outside").c_str()));
+    if (!MakeFolderLink(swapped, "outside"))
+      GTEST_SKIP() << "no symbolic link can be made here";
+    Lines before = Tree("outside");
+    Install(Section("1.1", "GAME"), {true});
+    EXPECT_EQ(Tree("outside"), before);
+    RemoveFolderLink(swapped);
+    StartAgain();
+  }
 }
 
 TEST_F(ProductInstall, ReadOnlyFilesGoWhateverTheirNamesAndFoldersAlreadyGoneAreNoFailure) {

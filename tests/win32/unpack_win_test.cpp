@@ -14,6 +14,7 @@
 #include "package/unpack.h"
 #include "base/uninstall_log.h"
 #include "tests/support/log_records.h"
+#include "tests/support/wine_folder_link.h"
 #include "tests/support/zip_builder.h"
 
 namespace {
@@ -37,53 +38,11 @@ Paths Entries(const std::string &folder) {
   return names;
 }
 
-// Symbolic links to folders. Windows makes them with CreateSymbolicLinkW
-// (given the right to). Wine 8 only claims to, and cannot set reparse points
-// at all, but it shows a Unix symbolic link to a folder as a reparse point:
-// there the link is made with ln, through Wine's own entry points. Wine
-// removes what such a link points to when asked to remove the link, so it is
-// taken away with rm as well.
-using UnixSpawn = int(__stdcall *)(char *const argv[], int wait);
-using UnixFileName = char *(__cdecl *)(const wchar_t *dosName);
-
-bool RunUnixTool(std::vector<std::string> words, const std::vector<std::string> &paths) {
-  auto spawn = reinterpret_cast<UnixSpawn>(
-      reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
-  auto unixName = reinterpret_cast<UnixFileName>(
-      reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (!spawn || !unixName)
-    return false;
-  for (const std::string &path : paths) {
-    std::wstring wide(path.begin(), path.end());
-    char *name = unixName(wide.c_str());
-    if (!name)
-      return false;
-    words.push_back(name);
-    HeapFree(GetProcessHeap(), 0, name);
-  }
-  std::vector<char *> argv;
-  for (std::string &word : words)
-    argv.push_back(&word[0]);
-  argv.push_back(nullptr);
-  return spawn(argv.data(), 1) == 0;
-}
-
-bool IsLink(const std::string &path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
+using wine_folder_link::IsLink;
 bool PlantFolderLink(const std::string &link, const std::string &target) {
-  std::wstring wideLink(link.begin(), link.end()), wideTarget(target.begin(), target.end());
-  if (CreateSymbolicLinkW(wideLink.c_str(), wideTarget.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && IsLink(link))
-    return true;
-  return RunUnixTool({"/bin/ln", "-s"}, {target, link}) && IsLink(link);
+  return wine_folder_link::Plant(link, target);
 }
-
-void RemoveFolderLink(const std::string &link) {
-  if (!RunUnixTool({"/bin/rm", "-f"}, {link}))
-    RemoveDirectoryA(link.c_str());
-}
+void RemoveFolderLink(const std::string &link) { wine_folder_link::Remove(link); }
 
 class UnpackOnWindows : public testing::Test {
 protected:
