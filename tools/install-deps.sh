@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build clang llvm libclang-rt-14-dev googletest libgtest-dev zlib1g-dev zip unzip
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine32:i386 wine64 fonts-wine xvfb imagemagick x11-utils
-  libarchive-tools p7zip-full python3 bc
+  libarchive-tools p7zip-full python3 bc dpkg-dev file
 )
 
 missing=()
