@@ -327,25 +327,15 @@ bool WriteDistribution(const std::string &source, const std::string &staging, co
       continue;
     }
     std::string folder = Within(source, file.first.substr(0, file.first.rfind('.')));
-    std::vector<std::string> arguments = {"--key", keys.at(file.first), folder, target};
-    std::vector<char *> pointers;
-    for (std::string &argument : arguments)
-      pointers.push_back(&argument[0]);
-    // pack's own line names the staging folder, which the maker never
-    // sees: its standard output is set aside and a line naming OUT said.
-    fflush(stdout);
-    int saved = dup(STDOUT_FILENO);
-    FILE *nowhere = fopen("/dev/null", "w");
-    if (saved >= 0 && nowhere)
-      dup2(fileno(nowhere), STDOUT_FILENO);
-    int packed = RunPack(static_cast<int>(pointers.size()), pointers.data());
-    fflush(stdout);
-    if (saved >= 0) {
-      dup2(saved, STDOUT_FILENO);
-      close(saved);
-    }
-    if (nowhere)
-      fclose(nowhere);
+    PackageKey key;
+    if (!ParsePackageKey(keys.at(file.first).c_str(), key, report))
+      return false;
+    // Packed into the staging folder, shown by its name in OUT: the maker
+    // never sees the staging folder.
+    PackOptions options;
+    options.progress = !quiet;
+    int packed = PackFolder(SourcePathFromArgument(folder.c_str()), SourcePathFromArgument(target.c_str()), key,
+                            options, Within(out, file.first), false);
     if (packed != 0) {
       report = file.first + ": not packed from " + folder + "/";
       return false;

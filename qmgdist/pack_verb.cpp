@@ -120,8 +120,8 @@ bool WritePackage(const std::string &package, const std::vector<ZipEntry> &membe
 // all when the output goes elsewhere.
 class Progress {
 public:
-  Progress(const std::string &package, const std::vector<ZipEntry> &members)
-      : package_(package), members_(members), shown_(isatty(fileno(stdout)) != 0) {
+  Progress(const std::string &package, const std::vector<ZipEntry> &members, bool wanted)
+      : package_(package), members_(members), shown_(wanted && isatty(fileno(stdout)) != 0) {
     for (const ZipEntry &member : members)
       if (!member.folder) {
         files_++;
@@ -161,15 +161,6 @@ private:
   int width_ = 0;
 };
 
-// pack's own options, taken out of the arguments: --strict, --level N and
-// --threads N (or --level=N, --threads=N). False, with one sentence in
-// `report`, for a bad value.
-struct PackOptions {
-  bool strict = false;
-  int level = 6;
-  unsigned threads = 0;
-};
-
 bool TakeNumber(const char *name, const char *text, long lowest, long highest, long &value, std::string &report) {
   char *end = nullptr;
   value = text && *text ? strtol(text, &end, 10) : -1;
@@ -180,6 +171,9 @@ bool TakeNumber(const char *name, const char *text, long lowest, long highest, l
   return true;
 }
 
+// pack's own options, taken out of the arguments: --strict, --level N and
+// --threads N (or --level=N, --threads=N). False, with one sentence in
+// `report`, for a bad value.
 bool TakePackOptions(int argc, char **argv, PackOptions &options, std::vector<char *> &rest, std::string &report) {
   for (int i = 0; i < argc; i++) {
     const char *names[] = {"--level", "--threads"};
@@ -222,8 +216,14 @@ int RunPack(int argc, char **argv) {
   if (!TakePackOptions(argc, argv, options, rest, report) ||
       !ParseKeyedArguments(static_cast<int>(rest.size()), rest.data(), 2, arguments, report))
     return UsageError("pack", report, PackHelp);
-  std::string folder = SourcePathFromArgument(arguments.operands[0]);
-  std::string package = SourcePathFromArgument(arguments.operands[1]);
+  return PackFolder(SourcePathFromArgument(arguments.operands[0]), SourcePathFromArgument(arguments.operands[1]),
+                    arguments.key, options, "", true);
+}
+
+int PackFolder(std::string folder, const std::string &package, const PackageKey &key, const PackOptions &options,
+               const std::string &shownAs, bool announce) {
+  std::string report;
+  const std::string &shown = shownAs.empty() ? package : shownAs;
   while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
     folder.pop_back();
   SourceEntry tree = InspectSourcePath(folder);
@@ -271,8 +271,8 @@ int RunPack(int argc, char **argv) {
   ZipOptions zip;
   zip.level = options.level;
   zip.threads = options.threads;
-  zip.key = arguments.key.bytes;
-  Progress progress(package, members);
+  zip.key = key.bytes;
+  Progress progress(shown, members, options.progress);
   if (progress.shown())
     zip.written = [&progress](size_t index) { progress.Written(index); };
   bool written = WritePackage(package, members, zip, report);
@@ -281,9 +281,11 @@ int RunPack(int argc, char **argv) {
     fprintf(stderr, "qmgdist pack: %s\n", report.c_str());
     return 2;
   }
+  if (!announce)
+    return 0;
   size_t folders = std::count_if(members.begin(), members.end(), [](const ZipEntry &m) { return m.folder; });
-  printf("%s: %zu files and %zu folders packed with the %s key table\n", package.c_str(),
-         members.size() - folders, folders, arguments.key.name.c_str());
+  printf("%s: %zu files and %zu folders packed with the %s key table\n", shown.c_str(),
+         members.size() - folders, folders, key.name.c_str());
   fflush(stdout); // before the next package's warnings on stderr, inside a build
   return 0;
 }

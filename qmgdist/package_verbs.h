@@ -12,6 +12,20 @@
 #include "qmgdist/package_key.h"
 
 int RunPack(int argc, char **argv);
+
+// What pack does for its operands: packs `folder` into the package file
+// `package` under `key`. `shownAs` names the package in the progress line
+// and the closing line ("" for `package` itself; build packs into a
+// staging folder and shows the name in OUT), and `announce` says whether
+// the closing line is printed. Returns pack's exit status.
+struct PackOptions {
+  bool strict = false;
+  int level = 6;
+  unsigned threads = 0; // 0: one per processor
+  bool progress = true; // the progress line, on a terminal only
+};
+int PackFolder(std::string folder, const std::string &package, const PackageKey &key, const PackOptions &options,
+               const std::string &shownAs, bool announce);
 int RunList(int argc, char **argv);
 int RunExtract(int argc, char **argv);
 // build also runs check, with qmgdist-check beside `argv0`'s program.

@@ -252,3 +252,21 @@ TEST_F(QmgdistBuild, NamesAPackageFolderInAnotherCase) {
 }
 
 } // namespace
+
+// On a terminal, build shows each package's progress under its name in OUT,
+// never the staging folder it is really written to; -q shows findings only.
+TEST_F(QmgdistBuild, ProgressNamesThePackagesInOut) {
+  std::string out = scratch_ / "dist";
+  std::vector<std::string> arguments = {"build", "--setup", scratch_ / "SETUP.exe", "--uninstaller",
+                                        scratch_ / "unsetup.exe", source(), out};
+  std::string shown;
+  std::string command = ShellCommand(QMGDIST_PATH, arguments);
+  RunShellCommand("script -qec " + ShellQuote(command) + " /dev/null", shown);
+  EXPECT_NE(shown.find("\r" + out + "/REED.QPK: 2 of 2 files"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find(".building"), std::string::npos) << shown;
+
+  arguments.insert(arguments.begin() + 1, "-q");
+  std::string quiet;
+  RunShellCommand("script -qec " + ShellQuote(ShellCommand(QMGDIST_PATH, arguments)) + " /dev/null", quiet);
+  EXPECT_EQ(quiet.find(" files, "), std::string::npos) << quiet;
+}
