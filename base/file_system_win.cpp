@@ -17,23 +17,6 @@
 
 namespace {
 
-// UTF-8 to UTF-16, at most 1024 units; empty when the text does not convert.
-std::wstring WidePath(const char *utf8) {
-  wchar_t wide[1024];
-  int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide, 1024);
-  return units > 0 ? std::wstring(wide) : std::wstring();
-}
-
-// An ANSI or UTF-8 path as UTF-16, so that both kinds go through the same
-// wide calls.
-std::wstring WidePathOf(const char *path, bool utf8) {
-  if (utf8)
-    return WidePath(path);
-  wchar_t wide[1024];
-  int units = MultiByteToWideChar(CP_ACP, 0, path, -1, wide, 1024);
-  return units > 0 ? std::wstring(wide) : std::wstring();
-}
-
 // FILE_FLAG_OPEN_REPARSE_POINT opens a symbolic link or junction itself
 // rather than what it points to.
 HANDLE OpenForTimes(const std::wstring &path) {
@@ -41,7 +24,6 @@ HANDLE OpenForTimes(const std::wstring &path) {
                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 // A security descriptor made from SDDL text, freed at scope end; null when
 // the text does not convert (the object is then made without one: the
@@ -68,17 +50,7 @@ private:
 // ("C:" for "C:\\"), and the rest, which starts with a separator. False
 // when no install folder is set or `path` does not lie strictly inside it.
 bool SplitAtInstallFolder(const std::wstring &path, std::wstring &floor, std::wstring &rest) {
-  floor = WidePathOf(InstallFolder, false);
-  while (!floor.empty() && IsSeparator(floor.back()))
-    floor.pop_back();
-  if (floor.empty() || path.size() <= floor.size() + 1 || !IsSeparator(path[floor.size()]) ||
-      !SameText(path.substr(0, floor.size()), floor))
-    return false;
-  rest = path.substr(floor.size());
-  for (wchar_t &c : rest)
-    if (c == L'/')
-      c = L'\\';
-  return true;
+  return SplitBelow(path, WidePathOf(InstallFolder, false), floor, rest);
 }
 
 // The check every object made below the install folder passes: see

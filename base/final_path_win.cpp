@@ -14,8 +14,6 @@ template <typename Call> Call KernelCall(const char *name) {
   return reinterpret_cast<Call>(reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
 }
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 // A drive's root keeps its separator: "C:" alone is the drive's current
 // folder.
 std::wstring FolderPath(const std::wstring &folder) {
@@ -46,6 +44,27 @@ std::wstring FinalPathOf(HANDLE handle) {
 bool SameText(const std::wstring &a, const std::wstring &b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
          CSTR_EQUAL;
+}
+
+std::wstring WidePathOf(const char *path, bool utf8) {
+  wchar_t wide[1024];
+  int units = utf8 ? MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide, 1024)
+                   : MultiByteToWideChar(CP_ACP, 0, path, -1, wide, 1024);
+  return units > 0 ? std::wstring(wide) : std::wstring();
+}
+
+bool SplitBelow(const std::wstring &path, const std::wstring &folder, std::wstring &floor, std::wstring &rest) {
+  floor = folder;
+  while (!floor.empty() && IsSeparator(floor.back()))
+    floor.pop_back();
+  if (floor.empty() || path.size() <= floor.size() + 1 || !IsSeparator(path[floor.size()]) ||
+      !SameText(path.substr(0, floor.size()), floor))
+    return false;
+  rest = path.substr(floor.size());
+  for (wchar_t &c : rest)
+    if (c == L'/')
+      c = L'\\';
+  return true;
 }
 
 bool IsRealFolder(const std::wstring &folder) {

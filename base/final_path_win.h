@@ -12,6 +12,20 @@
 // Texts equal without regard to case, as the file system compares names.
 bool SameText(const std::wstring &a, const std::wstring &b);
 
+// An ANSI or UTF-8 path as UTF-16, at most 1024 units, so that both kinds
+// go through the same wide calls; empty when it does not convert (UTF-8
+// that is not valid does not).
+std::wstring WidePathOf(const char *path, bool utf8);
+
+inline bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Splits `path` at `folder` when it lies strictly inside it: `floor` is
+// `folder` without a trailing separator ("C:" for a drive's root), set
+// whether or not `path` lies inside, and `rest` the remainder, which
+// starts with a separator, with "/" read as "\". False when `path` does
+// not lie strictly inside `folder` (or `folder` is empty).
+bool SplitBelow(const std::wstring &path, const std::wstring &folder, std::wstring &floor, std::wstring &rest);
+
 // A folder that exists and is no symbolic link, junction or other reparse
 // point. "C:" is taken as the drive's root.
 bool IsRealFolder(const std::wstring &folder);

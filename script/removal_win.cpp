@@ -21,18 +21,6 @@ std::wstring WideOf(const char *path, bool utf8) {
                                                                                                  : std::wstring();
 }
 
-// Splits `path` at `folder`, which it lies strictly inside, into the
-// folder without a trailing separator and the rest, which starts with one.
-bool SplitAt(const std::wstring &path, std::wstring folder, std::wstring &rest) {
-  while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
-    folder.pop_back();
-  if (folder.empty() || path.size() <= folder.size() + 1 || path[folder.size()] != L'\\' ||
-      !SameText(path.substr(0, folder.size()), folder))
-    return false;
-  rest = path.substr(folder.size());
-  return true;
-}
-
 // The file is opened as itself (a link at its name is opened, and deleted,
 // as the link), checked to lie in `folder` through real folders only, and
 // deleted through that handle, so nothing swapped in after the check is
@@ -41,18 +29,15 @@ bool SplitAt(const std::wstring &path, std::wstring folder, std::wstring &rest) 
 // try fails.
 DeleteOutcome DeleteLoggedFile(void *, const char *path, const char *folder, bool utf8) {
   QuietDriveErrors quiet;
-  std::wstring wide = WideOf(path, utf8), rest;
-  std::wstring wideFolder = WideOf(folder, utf8);
-  if (wide.empty() || !SplitAt(wide, wideFolder, rest))
+  std::wstring wide = WideOf(path, utf8), floor, rest;
+  if (wide.empty() || !SplitBelow(wide, WideOf(folder, utf8), floor, rest))
     return DeleteOutcome::Failed;
   ScopedFile file(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.valid())
     return IsGone(GetLastError()) ? DeleteOutcome::AlreadyGone : DeleteOutcome::Failed;
-  while (!wideFolder.empty() && wideFolder.back() == L'\\')
-    wideFolder.pop_back();
-  if (!LiesBelow(file.get(), wideFolder, rest))
+  if (!LiesBelow(file.get(), floor, rest))
     return DeleteOutcome::Failed;
   if (DeleteThroughHandle(file.get()))
     return DeleteOutcome::Deleted;
@@ -67,7 +52,7 @@ DeleteOutcome DeleteLoggedFile(void *, const char *path, const char *folder, boo
 // inside `folder` only where it really lies there.
 void RemoveEmptyFolder(void *, const char *path, const char *folder) {
   QuietDriveErrors quiet;
-  std::wstring wide = WideOf(path, false), rest;
+  std::wstring wide = WideOf(path, false), floor, rest;
   ScopedFile opened(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -76,15 +61,8 @@ void RemoveEmptyFolder(void *, const char *path, const char *folder) {
       !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
       (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
     return;
-  if (folder[0]) {
-    std::wstring wideFolder = WideOf(folder, false);
-    if (!SplitAt(wide, wideFolder, rest))
-      return;
-    while (!wideFolder.empty() && wideFolder.back() == L'\\')
-      wideFolder.pop_back();
-    if (!LiesBelow(opened.get(), wideFolder, rest))
-      return;
-  }
+  if (folder[0] && (!SplitBelow(wide, WideOf(folder, false), floor, rest) || !LiesBelow(opened.get(), floor, rest)))
+    return;
   DeleteThroughHandle(opened.get()); // fails while the folder holds anything
 }
 

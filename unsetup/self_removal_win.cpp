@@ -44,19 +44,14 @@ HANDLE OpenForDeletion(const std::string &path, bool folder) {
                      FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0), nullptr);
 }
 
-std::wstring Wide(const std::string &ansi) {
-  wchar_t wide[1024];
-  return MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide, 1024) > 0 ? std::wstring(wide) : std::wstring();
-}
-
 // Writes the copy, a new file, from the program handle the uninstaller
 // holds, never from the path: what the path names could have been swapped
 // since. The handle must be on the program file in the product folder
 // itself, reached through no link.
 bool CopyFromHandle(HANDLE program, const std::string &programPath, const std::string &folder,
                     const std::string &copy) {
-  std::wstring widePath = Wide(programPath), wideFolder = Wide(folder);
-  if (widePath.size() <= wideFolder.size() || !LiesBelow(program, wideFolder, widePath.substr(wideFolder.size())))
+  std::wstring floor, rest;
+  if (!SplitBelow(WidePathOf(programPath.c_str(), false), WidePathOf(folder.c_str(), false), floor, rest) || !LiesBelow(program, floor, rest))
     return false;
   HeldHandle out(CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER start = {};
